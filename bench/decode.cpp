@@ -1,0 +1,118 @@
+// Decoding speed of the EVT 3.0 decoder against the rate at which this machine can write
+// 16-byte event records to memory at all.
+#include "TarvoHal/DecoderFactory.h"
+#include "TarvoHal/Evt3Encoder.h"
+#include "sim/SyntheticScene.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint64_t kTargetEvents = 100'000'000;
+constexpr size_t kBufferBytes = 0x20000; // one USB transfer / one file chunk
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// Best of several passes writing records sequentially into a 256 MiB buffer.
+double writeBoundRecordsPerSecond()
+{
+    struct Record
+    {
+        uint64_t a, b;
+    };
+    const size_t count = (size_t{256} << 20) / sizeof(Record);
+    std::vector<Record> buffer(count, Record{1, 1});
+    double best = 0;
+    for (int pass = 0; pass < 5; ++pass) {
+        const auto start = Clock::now();
+        Record* out = buffer.data();
+        for (size_t i = 0; i < count; ++i) {
+            out[i] = Record{i, i ^ static_cast<uint64_t>(pass)};
+        }
+        asm volatile("" : : "r"(out) : "memory");
+        best = std::max(best, static_cast<double>(count) / seconds(Clock::now() - start));
+    }
+    return best;
+}
+
+// A stream structured like real recordings: rows sent with each event, a new TIME_LOW every
+// microsecond, TIME_HIGH repeated every 16 µs, and a share of the events in vector runs.
+std::vector<std::vector<uint8_t>> makeStream(uint64_t& events)
+{
+    tarvo::sim::SceneOptions options;
+    options.eventsPerSecond = 20e6;
+    options.tickUs = 1;
+    options.rowRunShare = 0.4;
+    tarvo::sim::SyntheticScene scene(options, 0);
+    tarvo::Evt3Encoder encoder;
+    encoder.setTimeHighRepeatPeriod(16);
+    std::vector<uint8_t> bytes;
+    std::vector<tarvo::Event2D> batch;
+    std::vector<tarvo::EventTriggerIn> triggers;
+    events = 0;
+    for (uint64_t from = 0; events < kTargetEvents; from += 10000) {
+        batch.clear();
+        scene.generate(from, from + 10000, batch, triggers);
+        encoder.addEvents(batch.data(), batch.data() + batch.size(), bytes);
+        events += batch.size();
+    }
+    std::vector<std::vector<uint8_t>> buffers;
+    for (size_t offset = 0; offset < bytes.size(); offset += kBufferBytes) {
+        const size_t size = std::min(kBufferBytes, bytes.size() - offset);
+        buffers.emplace_back(bytes.begin() + static_cast<long>(offset),
+                             bytes.begin() + static_cast<long>(offset + size));
+    }
+    return buffers;
+}
+
+} // namespace
+
+int main()
+{
+    uint64_t events = 0;
+    const auto buffers = makeStream(events);
+    size_t bytes = 0;
+    for (const auto& buffer : buffers) {
+        bytes += buffer.size();
+    }
+
+    double bestRate = 0;
+    for (int pass = 0; pass < 3; ++pass) {
+        auto decoder = tarvo::DecoderFactory::createUniqueDecoder(
+            tarvo::RawEventStreamFormat("EVT3;height=720;width=1280"));
+        uint64_t seen = 0;
+        uint64_t checksum = 0;
+        decoder->setEventsStreamHandleCallback([&](const tarvo::Event2D* first, const tarvo::Event2D* last) {
+            seen += static_cast<uint64_t>(last - first);
+            checksum += last[-1].x;
+        });
+        const auto start = Clock::now();
+        for (const auto& buffer : buffers) {
+            decoder->decode(buffer);
+        }
+        const double elapsed = seconds(Clock::now() - start);
+        if (seen != events) {
+            std::fprintf(stderr, "decoded %llu events, expected %llu\n",
+                         static_cast<unsigned long long>(seen), static_cast<unsigned long long>(events));
+            return 1;
+        }
+        asm volatile("" : : "r"(checksum));
+        bestRate = std::max(bestRate, static_cast<double>(seen) / elapsed);
+    }
+    const double bound = writeBoundRecordsPerSecond();
+    std::printf("stream_events: %llu\n", static_cast<unsigned long long>(events));
+    std::printf("stream_bytes_per_event: %.2f\n", static_cast<double>(bytes) / static_cast<double>(events));
+    std::printf("decode_mev_per_s: %.1f\n", bestRate / 1e6);
+    std::printf("write_bound_mev_per_s: %.1f\n", bound / 1e6);
+    std::printf("decode_to_bound_ratio: %.2f\n", bestRate / bound);
+    return 0;
+}

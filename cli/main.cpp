@@ -1,0 +1,41 @@
+#include "Commands.h"
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+namespace {
+
+void printUsage()
+{
+    std::fprintf(stderr, "usage: tarvo COMMAND [ARGS]\n"
+                         "commands:\n"
+                         "  synth OUT.raw [--duration-us N] [--rate-mev R] [--trigger-hz F] [--seed S]\n"
+                         "        write a synthetic recording of a moving scene\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
+        {"synth", tarvo::cli::synthCommand},
+    };
+    if (argc < 2) {
+        printUsage();
+        return 2;
+    }
+    const auto command = commands.find(argv[1]);
+    if (command == commands.end()) {
+        std::fprintf(stderr, "tarvo: unknown command '%s'\n", argv[1]);
+        printUsage();
+        return 2;
+    }
+    try {
+        return command->second(std::vector<std::string>(argv + 2, argv + argc));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tarvo %s: %s\n", argv[1], error.what());
+        return 2;
+    }
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "TarvoHal/Decoder.h"
+
+#include <atomic>
+#include <chrono>
+#include <vector>
+
+namespace tarvo {
+
+// Decoder of the published EVT 3.0 format: 16-bit little-endian words, the type in the top
+// four bits. The 24-bit time base is extended to 64 bits by counting each backward step of
+// TIME_HIGH as one rollover, as the format guarantees TIME_HIGH never goes back otherwise.
+class Evt3Decoder final : public Decoder
+{
+public:
+    Evt3Decoder();
+
+    uint32_t countEvents(const uint8_t* first, const uint8_t* last) override;
+    uint32_t decode(const std::vector<uint8_t>& buffer) override;
+    void advanceTime(const uint8_t* first, const uint8_t* last) override;
+    uint64_t getLastTimestamp() const override { return m_state.time; }
+    void setLastTimestamp(const uint64_t* timestamp) override;
+    uint8_t getRawEventSize() const override { return 2; }
+    uint64_t getDataRate() override;
+    uint64_t getEventRate() override;
+    void setFrameEndTimestamp(uint64_t timestamp) override { m_frameEnd = timestamp; }
+
+private:
+    enum class Mode
+    {
+        Emit,
+        Count,
+        Time
+    };
+
+    struct State
+    {
+        uint64_t time = 0;  // reported time; never decreases
+        uint64_t epoch = 0; // rollovers << 24
+        uint32_t high = 0;  // last TIME_HIGH payload
+        uint32_t low = 0;   // last TIME_LOW payload
+        uint16_t y = 0;
+        uint16_t baseX = 0;
+        uint8_t basePolarity = 0;
+        int16_t triggerId = 0;  // channel of the last trigger edge
+        bool timeKnown = false; // words before the first TIME_HIGH carry no usable time
+        bool rowKnown = false;  // pixel words before the first ADDR_Y have no row
+    };
+
+    // Measures a rate between two queries; the count is written by the decoding thread and
+    // read by whichever thread asks for the rate.
+    struct RateMeter
+    {
+        std::atomic<uint64_t> total{0};
+        uint64_t lastTotal = 0;
+        std::chrono::steady_clock::time_point lastQuery = std::chrono::steady_clock::now();
+        uint64_t query();
+    };
+
+    template <Mode mode> uint64_t run(const uint8_t* first, const uint8_t* last);
+    template <Mode mode, bool checked>
+    const uint8_t* loop(const uint8_t* p, const uint8_t* end, uint64_t& count);
+    void flushRun(Event2D* end);
+    void emitTrigger(const EventTriggerIn& trigger, Event2D* runEnd);
+
+    static constexpr size_t kRunCapacity = 4096;
+
+    State m_state;
+    bool m_hasPendingByte = false; // a buffer ended inside a word
+    uint8_t m_pendingByte = 0;
+    uint64_t m_frameEnd = 0;
+    std::vector<Event2D> m_run; // events collected before they are handed to the callback
+    RateMeter m_bytes;
+    RateMeter m_events;
+};
+
+} // namespace tarvo

@@ -1,0 +1,89 @@
+#include "DecoderTestSupport.h"
+
+#include "TarvoHal/Evt3Encoder.h"
+#include "sim/SyntheticScene.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tarvo::test {
+namespace {
+
+void expectTimeNeverGoesBack(const CollectingDecoder& decoded)
+{
+    for (size_t i = 1; i < decoded.events.size(); ++i) {
+        ASSERT_LE(decoded.events[i - 1].timestamp, decoded.events[i].timestamp) << "event " << i;
+    }
+    for (size_t i = 1; i < decoded.triggers.size(); ++i) {
+        ASSERT_LE(decoded.triggers[i - 1].timestamp, decoded.triggers[i].timestamp) << "trigger " << i;
+    }
+}
+
+TEST(Evt3Robustness, RandomBytesNeverCrashAndTimeNeverGoesBack)
+{
+    std::mt19937_64 random(42);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<uint8_t> bytes(1 + random() % 20000);
+        for (uint8_t& b : bytes) {
+            b = static_cast<uint8_t>(random());
+        }
+        CollectingDecoder decoded;
+        uint64_t previous = 0;
+        size_t offset = 0;
+        while (offset < bytes.size()) {
+            const size_t size = std::min<size_t>(bytes.size() - offset, 1 + random() % 3000);
+            const std::vector<uint8_t> chunk(bytes.begin() + static_cast<long>(offset),
+                                             bytes.begin() + static_cast<long>(offset + size));
+            const uint64_t counted = decoded.events.size();
+            const uint32_t returned = decoded.decoder->decode(chunk);
+            ASSERT_EQ(returned, decoded.events.size() - counted);
+            ASSERT_GE(decoded.decoder->getLastTimestamp(), previous);
+            previous = decoded.decoder->getLastTimestamp();
+            offset += size;
+        }
+        expectTimeNeverGoesBack(decoded);
+        CollectingDecoder counter;
+        EXPECT_EQ(counter.decoder->countEvents(bytes.data(), bytes.data() + bytes.size()),
+                  decoded.events.size());
+    }
+}
+
+TEST(Evt3Robustness, MutatedRealisticStreamsKeepTimeOrderAndCountsConsistent)
+{
+    sim::SceneOptions options;
+    options.triggerHz = 500;
+    sim::SyntheticScene scene(options, 1000);
+    std::vector<Event2D> events;
+    std::vector<EventTriggerIn> triggers;
+    scene.generate(1000, 51000, events, triggers);
+    const std::vector<uint8_t> clean = Evt3Encoder::encode(events, triggers);
+
+    std::mt19937_64 random(7);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<uint8_t> bytes = clean;
+        for (int flip = 0; flip < 100; ++flip) {
+            bytes[random() % bytes.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
+        }
+        bytes.resize(bytes.size() - random() % 64);
+        CollectingDecoder decoded;
+        decoded.decoder->decode(bytes);
+        expectTimeNeverGoesBack(decoded);
+        CollectingDecoder counter;
+        EXPECT_EQ(counter.decoder->countEvents(bytes.data(), bytes.data() + bytes.size()),
+                  decoded.events.size());
+    }
+}
+
+TEST(Evt3Robustness, EmptyAndNullRangesAreHarmless)
+{
+    CollectingDecoder decoded;
+    EXPECT_EQ(decoded.decoder->decode({}), 0u);
+    EXPECT_EQ(decoded.decoder->countEvents(nullptr, nullptr), 0u);
+    decoded.decoder->advanceTime(nullptr, nullptr);
+    decoded.decoder->setLastTimestamp(nullptr);
+    EXPECT_EQ(decoded.decoder->getLastTimestamp(), 0u);
+}
+
+} // namespace
+} // namespace tarvo::test

@@ -1,0 +1,179 @@
+#include "DecoderTestSupport.h"
+
+#include "TarvoHal/Evt3Encoder.h"
+#include "sim/SyntheticScene.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tarvo::test {
+namespace {
+
+struct Stream
+{
+    std::vector<Event2D> events;
+    std::vector<EventTriggerIn> triggers;
+};
+
+// Events over the whole 11-bit coordinate range with gaps from none to many rollovers.
+Stream randomStream(uint64_t seed, size_t count)
+{
+    std::mt19937_64 random(seed);
+    std::uniform_int_distribution<int> coordinate(0, 2047);
+    std::uniform_int_distribution<int> gapKind(0, 99);
+    std::uniform_int_distribution<int> channel(0, 15);
+    Stream stream;
+    uint64_t time = random() % (uint64_t{1} << 24);
+    for (size_t i = 0; i < count; ++i) {
+        const int kind = gapKind(random);
+        if (kind < 60) {
+            // same time
+        } else if (kind < 90) {
+            time += random() % 64;
+        } else if (kind < 98) {
+            time += random() % 100000;
+        } else {
+            time += random() % (uint64_t{5} << 24);
+        }
+        if (kind == 50) {
+            stream.triggers.emplace_back(static_cast<int16_t>(channel(random)),
+                                         static_cast<int16_t>(random() & 1), time);
+        }
+        stream.events.emplace_back(static_cast<uint16_t>(coordinate(random)),
+                                   static_cast<uint16_t>(coordinate(random)),
+                                   static_cast<uint8_t>(random() & 1), time);
+    }
+    return stream;
+}
+
+// Rows of neighbouring pixels, as moving edges produce, with trigger pulses.
+Stream sceneStream(uint64_t seed, uint64_t durationUs, double rate, uint64_t start)
+{
+    sim::SceneOptions options;
+    options.seed = seed;
+    options.eventsPerSecond = rate;
+    options.triggerHz = 1000;
+    options.tickUs = 2;
+    sim::SyntheticScene scene(options, start);
+    Stream stream;
+    scene.generate(start, start + durationUs, stream.events, stream.triggers);
+    return stream;
+}
+
+void expectSameStream(const CollectingDecoder& decoded, const Stream& stream)
+{
+    ASSERT_EQ(decoded.events.size(), stream.events.size());
+    for (size_t i = 0; i < stream.events.size(); ++i) {
+        ASSERT_EQ(decoded.events[i], stream.events[i]) << "event " << i;
+    }
+    EXPECT_EQ(decoded.triggers, stream.triggers);
+}
+
+class Evt3RoundTrip : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(Evt3RoundTrip, RandomEventsAcrossRolloversDecodeExactlyInOneCallAndInRandomChunks)
+{
+    const Stream stream = randomStream(static_cast<uint64_t>(GetParam()), 400000);
+    const uint64_t origin = stream.events.front().timestamp;
+    const std::vector<uint8_t> bytes = Evt3Encoder::encode(stream.events, stream.triggers, origin);
+
+    CollectingDecoder whole;
+    whole.decoder->setLastTimestamp(&origin);
+    EXPECT_EQ(whole.decoder->decode(bytes), stream.events.size());
+    expectSameStream(whole, stream);
+
+    CollectingDecoder chunked;
+    chunked.decoder->setLastTimestamp(&origin);
+    std::mt19937 random(static_cast<unsigned>(GetParam()));
+    std::uniform_int_distribution<size_t> chunkSize(0, 5000);
+    size_t offset = 0;
+    while (offset < bytes.size()) {
+        const size_t size = std::min(bytes.size() - offset, chunkSize(random));
+        chunked.decoder->decode(std::vector<uint8_t>(bytes.begin() + static_cast<long>(offset),
+                                                     bytes.begin() + static_cast<long>(offset + size)));
+        offset += size;
+    }
+    expectSameStream(chunked, stream);
+    EXPECT_EQ(chunked.decoder->getLastTimestamp(), whole.decoder->getLastTimestamp());
+}
+
+TEST_P(Evt3RoundTrip, SceneWithVectorsAndTriggersDecodesExactlyFromAFreshDecoder)
+{
+    const Stream stream = sceneStream(static_cast<uint64_t>(GetParam()), 200000, 10e6, 16777216 - 100000);
+    ASSERT_GT(stream.triggers.size(), 300u);
+    const uint64_t origin = stream.events.front().timestamp;
+    const std::vector<uint8_t> bytes = Evt3Encoder::encode(stream.events, stream.triggers);
+
+    CollectingDecoder decoded;
+    decoded.decoder->decode(bytes);
+    expectSameStream(decoded, stream);
+    EXPECT_GE(decoded.decoder->getLastTimestamp(), origin);
+}
+
+TEST_P(Evt3RoundTrip, WordByWordAdvanceTimeReachesTheTimesOfDecodingAndCountMatches)
+{
+    const Stream stream = sceneStream(static_cast<uint64_t>(GetParam()) + 100, 20000, 2e6, 5000);
+    Evt3Encoder encoder;
+    encoder.setTimeHighRepeatPeriod(16);
+    std::vector<uint8_t> bytes;
+    encoder.addMerged(stream.events, stream.triggers, bytes);
+
+    CollectingDecoder stepped;
+    CollectingDecoder counted;
+    CollectingDecoder timed;
+    uint64_t count = 0;
+    for (size_t offset = 0; offset < bytes.size(); offset += 2) {
+        const std::vector<uint8_t> word(bytes.begin() + static_cast<long>(offset),
+                                        bytes.begin() + static_cast<long>(offset + 2));
+        stepped.decoder->decode(word);
+        count += counted.decoder->countEvents(word.data(), word.data() + 2);
+        timed.decoder->advanceTime(word.data(), word.data() + 2);
+        ASSERT_EQ(timed.decoder->getLastTimestamp(), stepped.decoder->getLastTimestamp())
+            << "word at " << offset;
+        ASSERT_EQ(counted.decoder->getLastTimestamp(), stepped.decoder->getLastTimestamp());
+    }
+    expectSameStream(stepped, stream);
+    EXPECT_EQ(count, stream.events.size());
+    EXPECT_TRUE(timed.events.empty());
+    EXPECT_TRUE(counted.triggers.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Evt3RoundTrip, ::testing::Values(1, 2, 3, 4, 5));
+
+TEST(Evt3Encoder, UsesVectorWordsForRowRunsAndRejectsTimeGoingBack)
+{
+    std::vector<Event2D> run;
+    for (uint16_t x = 100; x < 140; x += 2) {
+        run.emplace_back(x, 5, 1, 1000);
+    }
+    const std::vector<uint8_t> bytes = Evt3Encoder::encode(run);
+    // TIME_HIGH, TIME_LOW, ADDR_Y, then base and vector words instead of 20 ADDR_X words.
+    EXPECT_LT(bytes.size() / 2, 3u + 8u);
+
+    Evt3Encoder encoder;
+    std::vector<uint8_t> out;
+    encoder.addTime(500, out);
+    EXPECT_THROW(encoder.addTime(499, out), std::invalid_argument);
+    const Event2D wide(2048, 0, 0, 600);
+    EXPECT_THROW(encoder.addEvents(&wide, &wide + 1, out), std::invalid_argument);
+}
+
+TEST(SyntheticScene, SameSeedGivesSameStreamAndRateIsHonoured)
+{
+    const Stream a = sceneStream(7, 100000, 5e6, 0);
+    const Stream b = sceneStream(7, 100000, 5e6, 0);
+    EXPECT_EQ(a.events, b.events);
+    EXPECT_EQ(a.triggers, b.triggers);
+    EXPECT_NEAR(static_cast<double>(a.events.size()), 500000.0, 5000.0);
+    EXPECT_EQ(a.triggers.size(), 200u);
+    for (const Event2D& e : a.events) {
+        ASSERT_LT(e.x, 1280);
+        ASSERT_LT(e.y, 720);
+    }
+}
+
+} // namespace
+} // namespace tarvo::test

@@ -1,0 +1,106 @@
+#include "DecoderTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace tarvo::test {
+namespace {
+
+struct RealRecording
+{
+    const char* file;
+    size_t addrXWords;
+    size_t triggerEdges;
+};
+
+// The payload of a recording: everything after the leading lines that begin with "%".
+std::vector<uint8_t> readPayload(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t start = 0;
+    while (start < bytes.size() && bytes[start] == '%') {
+        while (start < bytes.size() && bytes[start] != '\n') {
+            ++start;
+        }
+        ++start;
+    }
+    return std::vector<uint8_t>(bytes.begin() + static_cast<long>(std::min(start, bytes.size())),
+                                bytes.end());
+}
+
+// Events that vector words announce: the set bits of VECT_12 and VECT_8 masks.
+size_t vectorEvents(const std::vector<uint8_t>& payload)
+{
+    size_t count = 0;
+    for (size_t i = 0; i + 1 < payload.size(); i += 2) {
+        const unsigned word = payload[i] | (payload[i + 1] << 8);
+        if (word >> 12 == 0x4) {
+            count += static_cast<size_t>(__builtin_popcount(word & 0xFFF));
+        } else if (word >> 12 == 0x5) {
+            count += static_cast<size_t>(__builtin_popcount(word & 0xFF));
+        }
+    }
+    return count;
+}
+
+class RealRecordingDecoding : public ::testing::TestWithParam<RealRecording>
+{
+};
+
+TEST_P(RealRecordingDecoding, DecodesEveryPixelWordAndTriggerWithTimeNeverGoingBack)
+{
+    const std::filesystem::path path = std::filesystem::path(TARVO_REALDATA_DIR) / GetParam().file;
+    if (!std::filesystem::exists(path)) {
+        GTEST_SKIP() << "real recordings not available at " << path;
+    }
+    const std::vector<uint8_t> payload = readPayload(path);
+    ASSERT_FALSE(payload.empty());
+
+    CollectingDecoder decoded;
+    const uint32_t count = decoded.decoder->decode(payload);
+    EXPECT_EQ(count, GetParam().addrXWords + vectorEvents(payload));
+    EXPECT_EQ(decoded.events.size(), count);
+    EXPECT_EQ(decoded.triggers.size(), GetParam().triggerEdges);
+    for (size_t i = 1; i < decoded.events.size(); ++i) {
+        ASSERT_LE(decoded.events[i - 1].timestamp, decoded.events[i].timestamp) << "event " << i;
+    }
+    for (const Event2D& e : decoded.events) {
+        ASSERT_LT(e.x, 1280);
+        ASSERT_LT(e.y, 720);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RealRecordingDecoding,
+                         ::testing::Values(RealRecording{"hd_gen41_evk3_2020_excerpt.raw", 197550, 0},
+                                           RealRecording{"hd_1280x720_triggers_from_rosbag.raw", 82469, 2},
+                                           RealRecording{"vga_640x480_triggers_from_rosbag.raw", 343474,
+                                                         4157}),
+                         [](const ::testing::TestParamInfo<RealRecording>& info) {
+                             std::string name = info.param.file;
+                             return name.substr(0, name.find('_', 3));
+                         });
+
+TEST(RealRecordingTriggers, VgaRecordingAlternatesEdgesOnChannelSix)
+{
+    const std::filesystem::path path =
+        std::filesystem::path(TARVO_REALDATA_DIR) / "vga_640x480_triggers_from_rosbag.raw";
+    if (!std::filesystem::exists(path)) {
+        GTEST_SKIP() << "real recordings not available";
+    }
+    CollectingDecoder decoded;
+    decoded.decoder->decode(readPayload(path));
+    ASSERT_FALSE(decoded.triggers.empty());
+    for (size_t i = 0; i < decoded.triggers.size(); ++i) {
+        EXPECT_EQ(decoded.triggers[i].id, 6);
+        if (i > 0) {
+            ASSERT_NE(decoded.triggers[i].polarity, decoded.triggers[i - 1].polarity) << "edge " << i;
+        }
+    }
+}
+
+} // namespace
+} // namespace tarvo::test
