@@ -44,14 +44,17 @@ private:
         uint16_t halfWidth, halfHeight;
     };
 
-    void addTick(uint64_t time, uint32_t count, std::vector<Event2D>& events);
+    // Adds about `budget` events at `time`; returns what is left of the budget, negative
+    // when a run took more.
+    int64_t addTick(uint64_t time, int64_t budget, std::vector<Event2D>& events);
     void addTriggers(uint64_t from, uint64_t to, std::vector<EventTriggerIn>& triggers) const;
 
     SceneOptions m_options;
     uint64_t m_startTime;
     std::mt19937_64 m_random;
     std::vector<Bar> m_bars;
-    double m_carry = 0; // fractional events owed to the next tick
+    double m_runStart = 0; // chance that an event slot starts a run
+    double m_carry = 0;    // events owed to (or borrowed from) the next ticks
     uint64_t m_nextTick;
 };
 

@@ -33,11 +33,6 @@ inline void storeEvent(Event2D* out, uint64_t xyp, uint64_t time)
     std::memcpy(reinterpret_cast<char*>(out) + 8, &time, 8);
 }
 
-inline uint64_t packXyp(uint32_t x, uint64_t rowBits, uint32_t polarity)
-{
-    return x | rowBits | (static_cast<uint64_t>(polarity) << 32);
-}
-
 } // namespace
 
 Decoder::~Decoder() = default;
@@ -77,7 +72,6 @@ void Evt3Decoder::setLastTimestamp(const uint64_t* timestamp)
     m_state.time = t;
     m_state.epoch = t & ~uint64_t{0xFFFFFF};
     m_state.high = static_cast<uint32_t>((t >> 12) & 0xFFF);
-    m_state.low = static_cast<uint32_t>(t & 0xFFF);
     m_state.timeKnown = true;
 }
 
@@ -99,29 +93,108 @@ void Evt3Decoder::advanceTime(const uint8_t* first, const uint8_t* last)
     run<Mode::Time>(first, last);
 }
 
-void Evt3Decoder::flushRun(Event2D* end)
+uint64_t Evt3Decoder::syncThreshold() const
+{
+    return fusionFlag && m_frameEnd != 0 ? m_frameEnd : UINT64_MAX;
+}
+
+Evt3Decoder::Cursor Evt3Decoder::loadCursor()
+{
+    Cursor c;
+    c.time = m_state.time;
+    c.epoch = m_state.epoch;
+    c.high = m_state.high;
+    c.rowBits = static_cast<uint64_t>(m_state.y) << 16;
+    c.baseX = m_state.baseX;
+    c.basePolBits = static_cast<uint64_t>(m_state.basePolarity) << 32;
+    c.triggerId = m_state.triggerId;
+    c.out = m_run.data();
+    c.counted = 0;
+    c.syncAt = syncThreshold();
+    return c;
+}
+
+void Evt3Decoder::storeCursor(const Cursor& c)
+{
+    m_state.time = c.time;
+    m_state.epoch = c.epoch;
+    m_state.high = c.high;
+    m_state.y = static_cast<uint16_t>(c.rowBits >> 16);
+    m_state.baseX = static_cast<uint16_t>(c.baseX);
+    m_state.basePolarity = static_cast<uint8_t>(c.basePolBits >> 32);
+    m_state.triggerId = c.triggerId;
+}
+
+void Evt3Decoder::flushRun(Cursor& c)
 {
     Event2D* begin = m_run.data();
-    if (end != begin && m_eventsCallback) {
+    Event2D* end = c.out;
+    if (end == begin) {
+        return;
+    }
+    c.counted += static_cast<uint64_t>(end - begin);
+    c.out = begin;
+    if (m_eventsCallback) {
+        storeCursor(c); // the callback may ask for the stream time
         m_eventsCallback(begin, end);
     }
 }
 
-void Evt3Decoder::emitTrigger(const EventTriggerIn& trigger, Event2D* runEnd)
+template <Evt3Decoder::Mode mode> void Evt3Decoder::timeMoved(Cursor& c)
 {
-    // Events already decoded come first, so receivers see one time-ordered stream.
-    flushRun(runEnd);
-    if (m_triggerCallback) {
-        m_triggerCallback(trigger);
+    if constexpr (mode == Mode::Emit) {
+        if (c.time >= c.syncAt) {
+            const EventTriggerIn sync(c.triggerId, 2, c.syncAt);
+            m_frameEnd = 0;
+            flushRun(c);
+            storeCursor(c);
+            if (m_triggerCallback) {
+                m_triggerCallback(sync);
+            }
+            c.syncAt = syncThreshold();
+        }
+    }
+}
+
+template <Evt3Decoder::Mode mode> void Evt3Decoder::timeHighWord(uint32_t word, Cursor& c)
+{
+    const uint32_t high = word & 0xFFF;
+    if (high == c.high) {
+        return; // a repeat, sent for resynchronisation; not a tick
+    }
+    if (high < c.high) {
+        c.epoch += uint64_t{1} << 24;
+    }
+    c.high = high;
+    // A new TIME_HIGH starts its 4096 µs period; the TIME_LOW that follows places the time
+    // inside it, so stale low bits must not push the time ahead.
+    const uint64_t t = c.epoch | (static_cast<uint64_t>(high) << 12);
+    if (t > c.time) {
+        c.time = t;
+        timeMoved<mode>(c);
+    }
+}
+
+template <Evt3Decoder::Mode mode> void Evt3Decoder::triggerWord(uint32_t word, Cursor& c)
+{
+    c.triggerId = static_cast<int16_t>((word >> 8) & 0xF);
+    if constexpr (mode == Mode::Emit) {
+        // Events already decoded come first, so receivers see one time-ordered stream.
+        flushRun(c);
+        storeCursor(c);
+        if (m_triggerCallback) {
+            m_triggerCallback(EventTriggerIn(c.triggerId, static_cast<int16_t>(word & 1), c.time));
+        }
+        c.syncAt = syncThreshold();
     }
 }
 
 template <Evt3Decoder::Mode mode> uint64_t Evt3Decoder::run(const uint8_t* first, const uint8_t* last)
 {
-    uint64_t count = 0;
     if (!first || first >= last) {
         return 0;
     }
+    uint64_t count = 0;
     if (m_hasPendingByte) {
         const uint8_t joined[2] = {m_pendingByte, *first};
         m_hasPendingByte = false;
@@ -132,175 +205,191 @@ template <Evt3Decoder::Mode mode> uint64_t Evt3Decoder::run(const uint8_t* first
     }
     const auto size = static_cast<size_t>(last - first);
     const uint8_t* end = first + (size & ~size_t{1});
-    const uint8_t* p = first;
-    if (!(m_state.timeKnown && m_state.rowKnown)) {
-        p = loop<mode, true>(p, end, count);
-    }
-    loop<mode, false>(p, end, count);
     if (end != last) {
         m_pendingByte = *end;
         m_hasPendingByte = true;
     }
-    return count;
+
+    Cursor c = loadCursor();
+    const uint8_t* p = first;
+    if (!(m_state.timeKnown && m_state.rowKnown)) {
+        p = startLoop<mode>(p, end, c);
+    }
+    mainLoop<mode>(p, end, c);
+    if constexpr (mode == Mode::Emit) {
+        flushRun(c);
+    }
+    storeCursor(c);
+    return count + c.counted;
 }
 
-// The checked variant stops as soon as time and row are known, so the unchecked variant that
-// carries the bulk of the stream needs no per-word test for them.
-template <Evt3Decoder::Mode mode, bool checked>
-const uint8_t* Evt3Decoder::loop(const uint8_t* p, const uint8_t* end, uint64_t& count)
+// The start of a stream, until time and row are known: words before the first TIME_HIGH
+// are skipped and pixel words before the first ADDR_Y dropped.
+template <Evt3Decoder::Mode mode>
+const uint8_t* Evt3Decoder::startLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
+{
+    for (; p < end && !(m_state.timeKnown && m_state.rowKnown); p += 2) {
+        const uint32_t word = readWord(p);
+        const uint32_t type = word >> 12;
+        if (!m_state.timeKnown) {
+            if (type == kTimeHigh) {
+                m_state.timeKnown = true;
+                c.high = word & 0xFFF;
+                c.time = c.epoch | (static_cast<uint64_t>(c.high) << 12);
+            }
+            continue;
+        }
+        switch (type) {
+        case kAddrY:
+            c.rowBits = static_cast<uint64_t>(word & 0x7FF) << 16;
+            m_state.rowKnown = true;
+            break;
+        case kVectBaseX:
+            c.baseX = word & 0x7FF;
+            c.basePolBits = static_cast<uint64_t>((word >> 11) & 1) << 32;
+            break;
+        case kVect12:
+        case kVect8:
+            c.baseX += type == kVect12 ? 12 : 8;
+            break;
+        case kTimeLow: {
+            const uint64_t t = c.epoch | (static_cast<uint64_t>(c.high) << 12) | (word & 0xFFF);
+            if (t > c.time) {
+                c.time = t;
+                timeMoved<mode>(c);
+            }
+            break;
+        }
+        case kTimeHigh:
+            timeHighWord<mode>(word, c);
+            break;
+        case kExtTrigger:
+            triggerWord<mode>(word, c);
+            break;
+        default:
+            break;
+        }
+    }
+    return p;
+}
+
+// The bulk of a stream, with the state in registers. Triggers, TIME_HIGH changes, full runs
+// and fusion frame ends leave the registers for a call.
+template <Evt3Decoder::Mode mode> void Evt3Decoder::mainLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
 {
     constexpr bool emit = mode == Mode::Emit;
-    State s = m_state;
-    uint64_t rowBits = static_cast<uint64_t>(s.y) << 16;
-    Event2D* const runBegin = m_run.data();
-    Event2D* const runLimit = runBegin + kRunCapacity - 12;
-    Event2D* out = runBegin;
-    uint64_t counted = 0;
+    Event2D* const runLimit = m_run.data() + kRunCapacity - 12;
 
-    auto flushIfFull = [&]() {
-        if (out > runLimit) {
-            m_state = s;
-            flushRun(out);
-            counted += static_cast<uint64_t>(out - runBegin);
-            out = runBegin;
-        }
+    uint64_t time = c.time;
+    uint64_t highBits = c.epoch | (static_cast<uint64_t>(c.high) << 12);
+    uint64_t rowBits = c.rowBits;
+    uint64_t baseX = c.baseX;
+    uint64_t basePolBits = c.basePolBits;
+    Event2D* out = c.out;
+    uint64_t counted = 0;
+    const auto save = [&] {
+        c.time = time;
+        c.rowBits = rowBits;
+        c.baseX = static_cast<uint32_t>(baseX);
+        c.basePolBits = basePolBits;
+        c.out = out;
     };
-    auto emitMask = [&](uint32_t mask) {
+    const auto reload = [&] {
+        time = c.time;
+        highBits = c.epoch | (static_cast<uint64_t>(c.high) << 12);
+        out = c.out;
+    };
+
+    const auto pixel = [&](uint64_t word) {
         if constexpr (emit) {
-            const uint64_t time = s.time;
-            while (mask) {
-                const uint32_t i = static_cast<uint32_t>(__builtin_ctz(mask));
-                storeEvent(out++, packXyp(static_cast<uint16_t>(s.baseX + i), rowBits, s.basePolarity), time);
-                mask &= mask - 1;
-            }
-            flushIfFull();
+            storeEvent(out++, (word & 0x7FF) | rowBits | ((word & 0x800) << 21), time);
         } else if constexpr (mode == Mode::Count) {
-            counted += static_cast<uint64_t>(__builtin_popcount(mask));
-        }
-    };
-    auto timeMoved = [&]() {
-        if constexpr (emit) {
-            if (fusionFlag && m_frameEnd != 0 && s.time >= m_frameEnd) {
-                const EventTriggerIn sync(s.triggerId, 2, m_frameEnd);
-                m_frameEnd = 0;
-                m_state = s;
-                emitTrigger(sync, out);
-                counted += static_cast<uint64_t>(out - runBegin);
-                out = runBegin;
-            }
+            ++counted;
         }
     };
 
     for (; p < end; p += 2) {
-        if constexpr (checked) {
-            if (s.timeKnown && s.rowKnown) {
-                break;
-            }
+        // A row followed by one pixel is the commonest pair of words: take two such pairs, or
+        // one, in one step.
+        uint64_t quad = 0;
+        if (p + 8 <= end) {
+            std::memcpy(&quad, p, sizeof quad);
         }
-        const uint32_t word = readWord(p);
-        const uint32_t type = word >> 12;
-        if constexpr (checked) {
-            if (!s.timeKnown && type != kTimeHigh) {
-                continue;
-            }
-        }
-        switch (type) {
-        case kAddrY:
-            s.y = static_cast<uint16_t>(word & 0x7FF);
-            rowBits = static_cast<uint64_t>(s.y) << 16;
-            if constexpr (checked) {
-                s.rowKnown = true;
-            }
-            break;
-        case kAddrX:
-            if constexpr (checked) {
-                if (!s.rowKnown) {
-                    break;
+        if ((quad & 0xF000F000F000F000u) == ((uint64_t{kAddrX} << 60) | (uint64_t{kAddrX} << 28))) {
+            rowBits = (quad & 0x7FF) << 16;
+            pixel((quad >> 16) & 0xFFFF);
+            rowBits = ((quad >> 32) & 0x7FF) << 16;
+            pixel(quad >> 48);
+            p += 6; // the loop's own step adds the last two bytes
+        } else if (p + 4 <= end && (readWord(p) >> 12) == kAddrY && (readWord(p + 2) >> 12) == kAddrX) {
+            rowBits = static_cast<uint64_t>(readWord(p) & 0x7FF) << 16;
+            pixel(readWord(p + 2));
+            p += 2;
+        } else {
+            const uint32_t word = readWord(p);
+            const uint32_t type = word >> 12;
+            constexpr uint32_t kBranchTypes =
+                (1u << kVect12) | (1u << kVect8) | (1u << kTimeHigh) | (1u << kExtTrigger);
+            if (__builtin_expect(((kBranchTypes >> type) & 1) == 0, 1)) {
+                // Rows, pixels, vector bases, TIME_LOW and the words that carry nothing come
+                // in no predictable order: apply them with arithmetic selection, no branches.
+                const uint64_t payload = word & 0x7FF;
+                const uint64_t isRow = -static_cast<uint64_t>(((type ^ kAddrY) - 1) >> 31);
+                const uint64_t isBase = -static_cast<uint64_t>(((type ^ kVectBaseX) - 1) >> 31);
+                const uint64_t isLow = -static_cast<uint64_t>(((type ^ kTimeLow) - 1) >> 31);
+                const uint32_t isPixel = ((type ^ kAddrX) - 1) >> 31;
+                if constexpr (emit) {
+                    storeEvent(out, payload | rowBits | ((static_cast<uint64_t>(word) & 0x800) << 21), time);
+                    out += isPixel;
+                } else if constexpr (mode == Mode::Count) {
+                    counted += isPixel;
                 }
-            }
-            if constexpr (emit) {
-                storeEvent(out++, packXyp(word & 0x7FF, rowBits, (word >> 11) & 1), s.time);
-                flushIfFull();
-            } else if constexpr (mode == Mode::Count) {
-                ++counted;
-            }
-            break;
-        case kVectBaseX:
-            s.baseX = static_cast<uint16_t>(word & 0x7FF);
-            s.basePolarity = static_cast<uint8_t>((word >> 11) & 1);
-            break;
-        case kVect12:
-            if (checked && !s.rowKnown) {
-                s.baseX = static_cast<uint16_t>(s.baseX + 12);
-                break;
-            }
-            emitMask(word & 0xFFF);
-            s.baseX = static_cast<uint16_t>(s.baseX + 12);
-            break;
-        case kVect8:
-            if (checked && !s.rowKnown) {
-                s.baseX = static_cast<uint16_t>(s.baseX + 8);
-                break;
-            }
-            emitMask(word & 0xFF);
-            s.baseX = static_cast<uint16_t>(s.baseX + 8);
-            break;
-        case kTimeLow: {
-            s.low = word & 0xFFF;
-            const uint64_t t = s.epoch | (static_cast<uint64_t>(s.high) << 12) | s.low;
-            if (t > s.time) {
-                s.time = t;
-                timeMoved();
-            }
-            break;
-        }
-        case kTimeHigh: {
-            const uint32_t high = word & 0xFFF;
-            if (checked && !s.timeKnown) {
-                s.timeKnown = true;
-                s.high = high;
-                s.low = 0;
-                s.time = s.epoch | (static_cast<uint64_t>(high) << 12);
-                break;
-            }
-            if (high != s.high) {
-                if (high < s.high) {
-                    s.epoch += uint64_t{1} << 24;
+                rowBits ^= (rowBits ^ (payload << 16)) & isRow;
+                baseX ^= (baseX ^ payload) & isBase;
+                basePolBits ^= (basePolBits ^ ((static_cast<uint64_t>(word) & 0x800) << 21)) & isBase;
+                const uint64_t lowTime = highBits | (word & 0xFFF);
+                const uint64_t later = isLow & -static_cast<uint64_t>(lowTime > time);
+                time ^= (time ^ lowTime) & later;
+                if (emit && __builtin_expect(time >= c.syncAt, 0)) {
+                    save();
+                    timeMoved<mode>(c);
+                    reload();
                 }
-                s.high = high;
-                // A new TIME_HIGH starts its 4096 µs period; the TIME_LOW that follows places
-                // the time inside it, so the stale low bits must not push the time ahead.
-                s.low = 0;
-                const uint64_t t = s.epoch | (static_cast<uint64_t>(high) << 12);
-                if (t > s.time) {
-                    s.time = t;
-                    timeMoved();
+            } else if (type == kVect12 || type == kVect8) {
+                const uint32_t mask = type == kVect12 ? (word & 0xFFF) : (word & 0xFF);
+                if constexpr (emit) {
+                    const uint64_t common = rowBits | basePolBits;
+                    for (uint32_t bits = mask; bits != 0; bits &= bits - 1) {
+                        storeEvent(out++,
+                                   ((baseX + static_cast<uint32_t>(__builtin_ctz(bits))) & 0xFFFF) | common,
+                                   time);
+                    }
+                } else if constexpr (mode == Mode::Count) {
+                    counted += static_cast<uint64_t>(__builtin_popcount(mask));
                 }
+                baseX += type == kVect12 ? 12 : 8;
+            } else if (type == kTimeHigh) {
+                if ((word & 0xFFF) != c.high) { // repeats, sent for resynchronisation, change nothing
+                    save();
+                    timeHighWord<mode>(word, c);
+                    reload();
+                }
+            } else {
+                save();
+                triggerWord<mode>(word, c);
+                reload();
             }
-            break;
         }
-        case kExtTrigger:
-            s.triggerId = static_cast<int16_t>((word >> 8) & 0xF);
-            if constexpr (emit) {
-                m_state = s;
-                emitTrigger(EventTriggerIn(s.triggerId, static_cast<int16_t>(word & 1), s.time), out);
-                counted += static_cast<uint64_t>(out - runBegin);
-                out = runBegin;
+        if constexpr (emit) {
+            if (__builtin_expect(out > runLimit, 0)) {
+                save();
+                flushRun(c);
+                reload();
             }
-            break;
-        default:
-            // OTHERS, CONTINUED and reserved words carry no pixel events and no time.
-            break;
         }
     }
-
-    m_state = s;
-    if constexpr (emit) {
-        flushRun(out);
-        counted += static_cast<uint64_t>(out - runBegin);
-    }
-    count += counted;
-    return p;
+    save();
+    c.counted += counted;
 }
 
 } // namespace tarvo

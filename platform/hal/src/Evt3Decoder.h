@@ -34,18 +34,33 @@ private:
         Time
     };
 
+    // Decoding state that survives between calls.
     struct State
     {
         uint64_t time = 0;  // reported time; never decreases
         uint64_t epoch = 0; // rollovers << 24
         uint32_t high = 0;  // last TIME_HIGH payload
-        uint32_t low = 0;   // last TIME_LOW payload
         uint16_t y = 0;
         uint16_t baseX = 0;
         uint8_t basePolarity = 0;
         int16_t triggerId = 0;  // channel of the last trigger edge
         bool timeKnown = false; // words before the first TIME_HIGH carry no usable time
         bool rowKnown = false;  // pixel words before the first ADDR_Y have no row
+    };
+
+    // The state in the form the decoding loops work on, kept in registers during a call.
+    struct Cursor
+    {
+        uint64_t time;
+        uint64_t epoch;
+        uint32_t high;
+        uint64_t rowBits; // y, placed where it lands in a packed event
+        uint32_t baseX;
+        uint64_t basePolBits; // polarity of the vector words, placed likewise
+        int16_t triggerId;
+        Event2D* out;     // next free slot of m_run
+        uint64_t counted; // events produced in this call (Count and Emit modes)
+        uint64_t syncAt;  // time at which the fusion frame end is reported; max when none
     };
 
     // Measures a rate between two queries; the count is written by the decoding thread and
@@ -59,10 +74,17 @@ private:
     };
 
     template <Mode mode> uint64_t run(const uint8_t* first, const uint8_t* last);
-    template <Mode mode, bool checked>
-    const uint8_t* loop(const uint8_t* p, const uint8_t* end, uint64_t& count);
-    void flushRun(Event2D* end);
-    void emitTrigger(const EventTriggerIn& trigger, Event2D* runEnd);
+    template <Mode mode> const uint8_t* startLoop(const uint8_t* p, const uint8_t* end, Cursor& c);
+    template <Mode mode> void mainLoop(const uint8_t* p, const uint8_t* end, Cursor& c);
+    template <Mode mode> void timeHighWord(uint32_t word, Cursor& c);
+    template <Mode mode> void triggerWord(uint32_t word, Cursor& c);
+    template <Mode mode> void timeMoved(Cursor& c);
+
+    Cursor loadCursor();
+    void storeCursor(const Cursor& c);
+    uint64_t syncThreshold() const;
+    // Hands the collected events to the callback and empties the run.
+    void flushRun(Cursor& c);
 
     static constexpr size_t kRunCapacity = 4096;
 
