@@ -46,7 +46,7 @@ double writeBoundRecordsPerSecond()
 
 // A stream structured like real recordings: rows sent with each event, a new TIME_LOW every
 // microsecond, TIME_HIGH repeated every 16 µs, and a share of the events in vector runs.
-std::vector<std::vector<uint8_t>> makeStream(uint64_t& events)
+std::vector<std::vector<uint8_t>> makeStream(uint64_t& events, uint64_t& singleWords)
 {
     tarvo::sim::SceneOptions options;
     options.eventsPerSecond = 20e6;
@@ -65,6 +65,10 @@ std::vector<std::vector<uint8_t>> makeStream(uint64_t& events)
         encoder.addEvents(batch.data(), batch.data() + batch.size(), bytes);
         events += batch.size();
     }
+    singleWords = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        singleWords += (bytes[i + 1] >> 4) == 0x2;
+    }
     std::vector<std::vector<uint8_t>> buffers;
     for (size_t offset = 0; offset < bytes.size(); offset += kBufferBytes) {
         const size_t size = std::min(kBufferBytes, bytes.size() - offset);
@@ -79,7 +83,8 @@ std::vector<std::vector<uint8_t>> makeStream(uint64_t& events)
 int main()
 {
     uint64_t events = 0;
-    const auto buffers = makeStream(events);
+    uint64_t singleWords = 0;
+    const auto buffers = makeStream(events, singleWords);
     size_t bytes = 0;
     for (const auto& buffer : buffers) {
         bytes += buffer.size();
@@ -111,6 +116,7 @@ int main()
     const double bound = writeBoundRecordsPerSecond();
     std::printf("stream_events: %llu\n", static_cast<unsigned long long>(events));
     std::printf("stream_bytes_per_event: %.2f\n", static_cast<double>(bytes) / static_cast<double>(events));
+    std::printf("single_event_share: %.2f\n", static_cast<double>(singleWords) / static_cast<double>(events));
     std::printf("decode_mev_per_s: %.1f\n", bestRate / 1e6);
     std::printf("write_bound_mev_per_s: %.1f\n", bound / 1e6);
     std::printf("decode_to_bound_ratio: %.2f\n", bestRate / bound);
