@@ -31,6 +31,14 @@ VxComboBox::VxComboBox(QWidget* parent) : QWidget(parent), m_ui(new Ui::VxComboB
 
 VxComboBox::~VxComboBox()
 {
+    // The children outlive this destructor and hide their list while dying; nothing of them
+    // may reach updateLook() after the form is gone.
+    m_ui->cb_combox_in_widget->disconnect(this);
+    m_ui->cb_combox_in_widget->removeEventFilter(this);
+    if (QLineEdit* edit = lineEdit()) {
+        edit->disconnect(this);
+        edit->removeEventFilter(this);
+    }
     delete m_ui;
 }
 

@@ -1,0 +1,7 @@
+#include <QTest>
+class RenderTest : public QObject
+{
+    Q_OBJECT
+};
+QTEST_MAIN(RenderTest)
+#include "RenderTest.moc"
