@@ -107,8 +107,8 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         splash.exec();
-        QVERIFY(clock.elapsed() >= InitDialog::kAutoCloseMs - 100);
-        QVERIFY(clock.elapsed() < InitDialog::kAutoCloseMs + 3000);
+        QVERIFY(clock.elapsed() >= InitDialog::kAutoCloseMs * 94 / 100); // coarse timers may fire 5 % early
+        QVERIFY(clock.elapsed() < InitDialog::kAutoCloseMs + 10000);
     }
 
     void splashCloseButtonClosesAtOnce()

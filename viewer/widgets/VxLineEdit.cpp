@@ -13,6 +13,11 @@ VxLineEdit::VxLineEdit(QWidget* parent)
       m_slider(new VxSlider(Qt::Horizontal))
 {
     m_ui->setupUi(this);
+    m_slider->setStyleSheet(
+        "QSlider::groove:horizontal { height: 4px; background: #D0D0D0; border-radius: 2px; }"
+        "QSlider::sub-page:horizontal { background: #004B6A; border-radius: 2px; }"
+        "QSlider::handle:horizontal { width: 10px; height: 10px; margin: -4px 0px; border-radius: 6px;"
+        " background: #FFFFFF; border: 2px solid #004B6A; }");
     m_popup->setContent(m_slider);
     m_popup->hide();
     m_ui->le_vx_line_edit_base->setValidator(
