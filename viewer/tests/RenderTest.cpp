@@ -58,6 +58,8 @@ private Q_SLOTS:
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         QVERIFY(TestSupport::saveRender(&splash, "InitDialog"));
+        // The drop shadow lives in a 10 px margin around the visible frame.
+        QCOMPARE(splash.findChild<QWidget*>("frame_init")->geometry(), QRect(10, 10, 498, 358));
         // The title bar in the accent colour inside the 10 px shadow margin.
         QCOMPARE(colourAt(&splash, QPoint(259, 30)), QColor(0x00, 0x4B, 0x6A));
         QCOMPARE(colourAt(&splash, QPoint(40, 300)), QColor(0xF2, 0xF2, 0xF2));

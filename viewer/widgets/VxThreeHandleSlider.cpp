@@ -17,7 +17,6 @@ const QColor kDisabled(0xA7, 0xA7, 0xA7);
 VxThreeHandleSlider::VxThreeHandleSlider(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), m_orientation(orientation)
 {
-    setMouseTracking(false);
     if (m_orientation == Qt::Horizontal) {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     } else {
