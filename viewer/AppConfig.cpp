@@ -71,12 +71,19 @@ void AppConfig::refreshAppDataPath()
     if (!path.isEmpty() && !QDir(path).exists()) {
         QDir().mkpath(path);
     }
+    std::lock_guard<std::mutex> lock(m_pathMutex);
     m_appDataPath = path;
+}
+
+QString AppConfig::appDataPath() const
+{
+    std::lock_guard<std::mutex> lock(m_pathMutex);
+    return m_appDataPath;
 }
 
 QString AppConfig::configFilePath() const
 {
-    return m_appDataPath + "/config.ini";
+    return appDataPath() + "/config.ini";
 }
 
 QString AppConfig::loadDirectory(const char* key, bool* documentsMissing, bool* createFailed)

@@ -30,7 +30,7 @@ public:
 
     // Creates the application-data directory if needed and remembers its path.
     void refreshAppDataPath();
-    QString appDataPath() const { return m_appDataPath; }
+    QString appDataPath() const;
     QString configFilePath() const;
 
     QString outputRawFilePath() const { return m_outputRawFilePath; }
@@ -72,6 +72,7 @@ private:
     QString loadDirectory(const char* key, bool* documentsMissing, bool* createFailed);
     QString loadCurrentConfigPath(const char* key, const QString& defaultFile, const QString& fileName);
 
+    mutable std::mutex m_pathMutex; // guards m_appDataPath, which every instance() call refreshes
     QString m_appDataPath;
     QString m_outputRawFilePath;
     QString m_inputRawFilePath;

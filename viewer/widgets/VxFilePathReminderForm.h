@@ -10,7 +10,8 @@ class VxFilePathReminderForm;
 }
 
 // A toast: a short notice of success, warning or error that removes itself after five
-// seconds, optionally with a button that opens the folder of a file just written.
+// seconds, optionally with a button that opens the folder of a file just written. Create it
+// with new: it deletes itself.
 class VxFilePathReminderForm : public QWidget
 {
     Q_OBJECT
