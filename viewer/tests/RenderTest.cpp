@@ -17,6 +17,7 @@
 #include "WaitingWin.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLinearGradient>
 #include <QPainter>
@@ -167,6 +168,30 @@ private Q_SLOTS:
                  QColor(208, 208, 208));
         QCOMPARE(colourAt(centreOnly, QPoint(qRound(centreOnly->positionForValue(2'000'000)), y)),
                  QColor(0x00, 0x4B, 0x6A));
+    }
+
+    void iconSheet()
+    {
+        // Every icon must be a valid picture; the sheet shows them side by side for review.
+        QDir icons(":/img/icon");
+        const QStringList names = icons.entryList(QDir::Files, QDir::Name);
+        QVERIFY(names.size() >= 30);
+        const int columns = 8;
+        const int cell = 56;
+        QImage sheet(columns * cell, ((names.size() + columns - 1) / columns) * cell, QImage::Format_ARGB32);
+        sheet.fill(QColor(0xF2, 0xF2, 0xF2));
+        QPainter painter(&sheet);
+        for (int i = 0; i < names.size(); ++i) {
+            const QImage icon(icons.filePath(names[i]));
+            QVERIFY2(!icon.isNull(), qPrintable(names[i]));
+            const QRect target((i % columns) * cell + 8, (i / columns) * cell + 8, cell - 16, cell - 16);
+            painter.drawImage(target,
+                              icon.scaled(target.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        }
+        painter.end();
+        QVERIFY(sheet.save(QStringLiteral(TARVO_RENDER_DIR) + "/Icons.png"));
+        QVERIFY(!QImage(AppStartup::kWindowIconResource).isNull());
+        QVERIFY(!QImage(":/img/assets/Tarvo logo_ system-version.png").isNull());
     }
 
     void inputsAndImageView()

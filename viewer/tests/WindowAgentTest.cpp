@@ -125,6 +125,26 @@ private Q_SLOTS:
         QCOMPARE(agent.resizeEdgesAt(QPoint(0, 0)), Qt::Edges());
     }
 
+    void theCursorShowsTheEdgeUnderTheMouse()
+    {
+        FramelessWindow window;
+        QWK::WidgetWindowAgent agent;
+        agent.setup(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWindow* handle = window.windowHandle();
+        QTest::mouseMove(handle, QPoint(1, 200));
+        QCOMPARE(handle->cursor().shape(), Qt::SizeHorCursor);
+        QTest::mouseMove(handle, QPoint(window.width() - 1, window.height() - 1));
+        QCOMPARE(handle->cursor().shape(), Qt::SizeFDiagCursor);
+        QTest::mouseMove(handle, QPoint(window.width() - 1, 0));
+        QCOMPARE(handle->cursor().shape(), Qt::SizeBDiagCursor);
+        QTest::mouseMove(handle, QPoint(300, window.height() - 2));
+        QCOMPARE(handle->cursor().shape(), Qt::SizeVerCursor);
+        QTest::mouseMove(handle, QPoint(300, 200));
+        QCOMPARE(handle->cursor().shape(), Qt::ArrowCursor);
+    }
+
     void draggingTheTitleBarMovesTheWindow()
     {
         FramelessWindow window;

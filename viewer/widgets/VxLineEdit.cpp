@@ -10,7 +10,7 @@
 
 VxLineEdit::VxLineEdit(QWidget* parent)
     : QWidget(parent), m_ui(new Ui::VxLineEdit), m_popup(new PopWidget(this)),
-      m_slider(new VxSlider(Qt::Horizontal))
+      m_slider(new VxSlider(Qt::Horizontal)), m_validator(new QIntValidator(this))
 {
     m_ui->setupUi(this);
     m_slider->setStyleSheet(
@@ -58,10 +58,7 @@ VxLineEditBase* VxLineEdit::lineEdit() const
 void VxLineEdit::setRange(int minimum, int maximum)
 {
     m_slider->setRange(minimum, maximum);
-    auto* validator = qobject_cast<QIntValidator*>(const_cast<QValidator*>(lineEdit()->validator()));
-    if (validator) {
-        validator->setRange(minimum, maximum);
-    }
+    m_validator->setRange(minimum, maximum);
 }
 
 void VxLineEdit::setValue(int value)

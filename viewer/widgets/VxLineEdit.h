@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class PopWidget;
+class QIntValidator;
 class VxLineEditBase;
 class VxSlider;
 
@@ -48,5 +49,6 @@ private:
     Ui::VxLineEdit* m_ui;
     PopWidget* m_popup;
     VxSlider* m_slider;
+    QIntValidator* m_validator;
     QPointer<QWidget> m_owner;
 };
