@@ -20,8 +20,8 @@ VxLineEdit::VxLineEdit(QWidget* parent)
         " background: #FFFFFF; border: 2px solid #004B6A; }");
     m_popup->setContent(m_slider);
     m_popup->hide();
-    m_ui->le_vx_line_edit_base->setValidator(
-        new QIntValidator(m_slider->minimum(), m_slider->maximum(), this));
+    m_validator->setRange(m_slider->minimum(), m_slider->maximum());
+    m_ui->le_vx_line_edit_base->setValidator(m_validator);
     m_ui->le_vx_line_edit_base->setText(QString::number(m_slider->value()));
 
     connect(m_ui->le_vx_line_edit_base, &VxLineEditBase::signalMouseHoverd, this,
