@@ -1,0 +1,50 @@
+#include "TestSupport.h"
+
+#include "AppStartup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+#include <QWidget>
+
+TestHome::TestHome() : m_oldHome(qgetenv("HOME"))
+{
+    QStandardPaths::setTestModeEnabled(true);
+    qputenv("HOME", m_dir.path().toLocal8Bit());
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_DOCUMENTS_DIR"}) {
+        qunsetenv(name);
+    }
+}
+
+TestHome::~TestHome()
+{
+    qputenv("HOME", m_oldHome);
+}
+
+namespace TestSupport {
+
+void initViewerApplication()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication::setApplicationName("TarvoScope");
+    QApplication::setOrganizationName("Tarvo");
+    AppStartup::initResources();
+}
+
+void failOnAnyWarning()
+{
+    // The offscreen platform says so whenever a window is raised or resized; that is not a fault.
+    QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support ).*"));
+}
+
+bool saveRender(QWidget* widget, const QString& name)
+{
+    const QString directory = QStringLiteral(TARVO_RENDER_DIR);
+    QDir().mkpath(directory);
+    return widget->grab().save(directory + "/" + name + ".png", "PNG");
+}
+
+} // namespace TestSupport

@@ -1,0 +1,44 @@
+#include "VXMessageBox.h"
+#include "ui_VXMessageBox.h"
+
+#include "WidgetWindowAgent.h"
+
+VXMessageBox::VXMessageBox(const QString& message, const QString& title, const QString& acceptText,
+                           const QString& rejectText, QWidget* parent)
+    : QDialog(parent), m_ui(new Ui::VXMessageBox), m_windowAgent(new QWK::WidgetWindowAgent(this))
+{
+    m_ui->setupUi(this);
+    setModal(true);
+    setAttribute(Qt::WA_TranslucentBackground);
+    m_windowAgent->setup(this);
+    m_windowAgent->setTitleBar(m_ui->widget_title_bar);
+    m_windowAgent->setSystemButton(QWK::WindowAgentBase::Close, m_ui->pb_win_close);
+    m_windowAgent->setResizeEnabled(false);
+
+    setWindowTitle(title);
+    m_ui->lb_title->setText(title);
+    m_ui->lb_show_message->setText(message);
+    m_ui->pb_open->setText(acceptText);
+    m_ui->pb_close->setText(rejectText);
+    m_ui->pb_open->setDefault(true);
+}
+
+VXMessageBox::~VXMessageBox()
+{
+    delete m_ui;
+}
+
+void VXMessageBox::on_pb_open_clicked()
+{
+    accept();
+}
+
+void VXMessageBox::on_pb_close_clicked()
+{
+    reject();
+}
+
+void VXMessageBox::on_pb_win_close_clicked()
+{
+    reject();
+}
