@@ -68,6 +68,9 @@ public:
     bool getRawFileBookmark(uint64_t t, Bookmark& out) const;
     bool getRawFileBookmarkByNEvents(uint64_t n, Bookmark& out) const;
 
+    // Number of bookmarks in the index (0 before a successful load).
+    size_t getBookmarkCount() const { return m_timeIndex.size(); }
+
     // CRC-8/SMBUS (polynomial 0x07, no reflection, initial value and final XOR 0).
     static uint8_t crc8(const std::vector<uint8_t>& bytes);
 
