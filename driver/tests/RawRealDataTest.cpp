@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 
 namespace tarvo {
@@ -16,6 +17,11 @@ struct RealFile
     uint16_t width;
     uint16_t height;
 };
+
+void PrintTo(const RealFile& file, std::ostream* out)
+{
+    *out << file.name;
+}
 
 class RawRealRecordings : public ::testing::TestWithParam<RealFile>
 {
@@ -78,7 +84,17 @@ TEST_P(RawRealRecordings, IndexMatchesTheWordScanAndQueriesReturnEveryEvent)
 INSTANTIATE_TEST_SUITE_P(Files, RawRealRecordings,
                          ::testing::Values(RealFile{"hd_gen41_evk3_2020_excerpt.raw", 1280, 720},
                                            RealFile{"hd_1280x720_triggers_from_rosbag.raw", 1280, 720},
-                                           RealFile{"vga_640x480_triggers_from_rosbag.raw", 640, 480}));
+                                           RealFile{"vga_640x480_triggers_from_rosbag.raw", 640, 480}),
+                         [](const ::testing::TestParamInfo<RealFile>& info) {
+                             std::string name = info.param.name;
+                             name = name.substr(0, name.find('.'));
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) {
+                                     c = '_';
+                                 }
+                             }
+                             return name;
+                         });
 
 } // namespace
 } // namespace tarvo
