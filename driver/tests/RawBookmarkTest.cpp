@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 namespace tarvo {
 namespace {
@@ -113,6 +114,21 @@ TEST_F(RawBookmarks, MatchWordByWordScanOnVariedRecordings)
     bytes.push_back(0x81);
     test::writeBytes(odd.path, bytes);
     expectSameAsReference(odd.path, SceneSpec{}.startTime);
+
+    // Random words after a time and a row word: times jump back and forth, roll over and stall.
+    std::mt19937_64 random(17);
+    for (int i = 0; i < 30; ++i) {
+        std::vector<uint8_t> payload = {0x10, 0x80, 0x05, 0x00};
+        payload.resize(4 + random() % 65536);
+        for (size_t b = 4; b < payload.size(); ++b) {
+            payload[b] = static_cast<uint8_t>(random());
+        }
+        DvsFileInfo info;
+        info.dvs_start_timestamp = (i % 3 == 0) ? 0 : random() % 50000000;
+        const std::string path = m_dir.file("random" + std::to_string(i) + ".raw");
+        test::writeFile(path, generateDvsFileHeader(info), payload);
+        expectSameAsReference(path, info.dvs_start_timestamp);
+    }
 }
 
 TEST_F(RawBookmarks, GapWithoutEventsHoldsNoBookmark)
