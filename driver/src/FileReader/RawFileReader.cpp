@@ -305,9 +305,7 @@ bool RawFileReader::loadFile()
     if (m_file < 0) {
         return false;
     }
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(m_file, &info) != 0 || !S_ISREG(info.st_mode)) {
         RAW_LOG(4, "'%s' is not a regular file.", m_filePath.c_str());
         return false;
@@ -322,9 +320,7 @@ bool RawFileReader::loadFile()
     }
     RAW_LOG(2, "Loading raw file...");
 
-    struct stat markInfo
-    {
-    };
+    struct stat markInfo = {};
     if (::stat(m_markPath.c_str(), &markInfo) == 0) {
         if (checkBookmarksFromFile(m_markPath)) {
             loadBookmarksFromFile(m_markPath);
@@ -1032,12 +1028,8 @@ bool RawFileReader::extractEventData(uint64_t startTime, uint64_t endTime, const
         return false;
     }
     // Truncating the recording that is being read would destroy it.
-    struct stat source
-    {
-    };
-    struct stat target
-    {
-    };
+    struct stat source = {};
+    struct stat target = {};
     if (::fstat(m_file, &source) == 0 && ::stat(outPath.c_str(), &target) == 0 &&
         source.st_dev == target.st_dev && source.st_ino == target.st_ino) {
         RAW_LOG(4, "Failed to open output file: %s.", outPath.c_str());
