@@ -39,6 +39,21 @@ TEST(RawBookmarkCrc, IsCrc8Smbus)
     const std::string digits = "123456789";
     EXPECT_EQ(RawFileReader::crc8(std::vector<uint8_t>(digits.begin(), digits.end())), 0xF4);
     EXPECT_EQ(RawFileReader::crc8({}), 0);
+
+    std::mt19937_64 random(2);
+    for (int i = 0; i < 50; ++i) {
+        std::vector<uint8_t> bytes(random() % 300);
+        uint8_t bitwise = 0;
+        for (auto& byte : bytes) {
+            byte = static_cast<uint8_t>(random());
+            bitwise ^= byte;
+            for (int bit = 0; bit < 8; ++bit) {
+                bitwise = (bitwise & 0x80) ? static_cast<uint8_t>((bitwise << 1) ^ 0x07)
+                                           : static_cast<uint8_t>(bitwise << 1);
+            }
+        }
+        EXPECT_EQ(RawFileReader::crc8(bytes), bitwise);
+    }
 }
 
 class RawBookmarks : public ::testing::Test

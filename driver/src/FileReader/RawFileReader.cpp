@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -151,12 +152,21 @@ size_t RawFileReader::wordSize() const
 
 uint8_t RawFileReader::crc8(const std::vector<uint8_t>& bytes)
 {
+    // One table step per byte gives the same result as shifting the eight bits one by one.
+    static const auto table = [] {
+        std::array<uint8_t, 256> entries{};
+        for (int value = 0; value < 256; ++value) {
+            uint8_t crc = static_cast<uint8_t>(value);
+            for (int bit = 0; bit < 8; ++bit) {
+                crc = (crc & 0x80) ? static_cast<uint8_t>((crc << 1) ^ 0x07) : static_cast<uint8_t>(crc << 1);
+            }
+            entries[static_cast<size_t>(value)] = crc;
+        }
+        return entries;
+    }();
     uint8_t crc = 0;
     for (const uint8_t byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x80) ? static_cast<uint8_t>((crc << 1) ^ 0x07) : static_cast<uint8_t>(crc << 1);
-        }
+        crc = table[crc ^ byte];
     }
     return crc;
 }
