@@ -12,7 +12,11 @@ void printUsage()
     std::fprintf(stderr, "usage: tarvo COMMAND [ARGS]\n"
                          "commands:\n"
                          "  synth OUT.raw [--duration-us N] [--rate-mev R] [--trigger-hz F] [--seed S]\n"
-                         "        write a synthetic recording of a moving scene\n");
+                         "        write a synthetic recording of a moving scene\n"
+                         "  info FILE.raw\n"
+                         "        print what a recording's header and index say about it\n"
+                         "  dump FILE.raw [--from-us T] [--count N]\n"
+                         "        print events as 't x y p' and trigger edges as 'trigger t id polarity'\n");
 }
 
 } // namespace
@@ -21,6 +25,8 @@ int main(int argc, char** argv)
 {
     const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
         {"synth", tarvo::cli::synthCommand},
+        {"info", tarvo::cli::infoCommand},
+        {"dump", tarvo::cli::dumpCommand},
     };
     if (argc < 2) {
         printUsage();

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "TarvoBase/EventTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tarvo::test {
+
+// A folder under the system's temporary directory, removed with everything in it.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// Collects every logged message while it lives.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+
+    bool contains(int level, const std::string& message) const;
+    std::vector<std::pair<int, std::string>> messages;
+};
+
+// A recording written by the encoder from a synthetic scene, with what was put into it.
+struct SceneRecording
+{
+    std::string path;
+    std::vector<Event2D> events;
+    std::vector<EventTriggerIn> triggers;
+    std::vector<uint8_t> payload;
+    uint64_t payloadStart = 0;
+};
+
+struct SceneSpec
+{
+    uint64_t startTime = 1000000; // event time at which the scene and the header start
+    uint64_t durationUs = 20000;
+    double eventsPerSecond = 2e6;
+    double triggerHz = 0;
+    uint64_t seed = 7;
+    uint64_t headerStart = ~uint64_t{0}; // dvs_start_timestamp in the header; ~0: startTime
+    uint64_t gapFrom = 0;                // events in [gapFrom, gapTo) are left out
+    uint64_t gapTo = 0;
+    uint32_t timeHighRepeatUs = 16; // 0: TIME_HIGH only when it changes
+    uint16_t width = 1280;
+    uint16_t height = 720;
+};
+
+SceneRecording writeSceneRecording(const std::string& path, const SceneSpec& spec);
+void writeFile(const std::string& path, const std::string& header, const std::vector<uint8_t>& payload);
+std::vector<uint8_t> readFile(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+struct BookmarkRecord
+{
+    uint64_t key = 0;
+    uint64_t bytePos = 0;
+    uint64_t timestamp = 0;
+    uint32_t eventCount = 0;
+    bool operator==(const BookmarkRecord& o) const
+    {
+        return key == o.key && bytePos == o.bytePos && timestamp == o.timestamp && eventCount == o.eventCount;
+    }
+};
+
+// The bookmarks of a payload as a plain word-by-word scan finds them: one advanceTime per word
+// for the times, then one decode per bookmark interval for the counts.
+std::vector<BookmarkRecord> referenceBookmarks(const std::vector<uint8_t>& file, uint64_t payloadStart,
+                                               uint64_t dvsStart);
+// Offset of the payload: after "% end" or before the first line not starting with '%'.
+uint64_t headerLength(const std::vector<uint8_t>& file);
+
+// The records of a bookmark file; fails the current test when its layout is broken.
+std::vector<BookmarkRecord> parseBookmarkFile(const std::vector<uint8_t>& bytes);
+std::string markPathOf(const std::string& rawPath);
+
+} // namespace tarvo::test
