@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DriverTestSupport.h"
 #include "TarvoBase/EventTypes.h"
 
 #include <cstdint>
@@ -8,33 +9,6 @@
 #include <vector>
 
 namespace tarvo::test {
-
-// A folder under the system's temporary directory, removed with everything in it.
-class TempDir
-{
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-// Collects every logged message while it lives.
-class LogCapture
-{
-public:
-    LogCapture();
-    ~LogCapture();
-
-    bool contains(int level, const std::string& message) const;
-    std::vector<std::pair<int, std::string>> messages;
-};
 
 // A recording written by the encoder from a synthetic scene, with what was put into it.
 struct SceneRecording

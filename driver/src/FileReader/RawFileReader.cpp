@@ -1,5 +1,6 @@
 #include "TarvoDriver/RawFileReader.h"
 
+#include "DriverLog.h"
 #include "TarvoBase/FileHeader.h"
 #include "TarvoBase/Logger.h"
 #include "TarvoBase/TimeString.h"
@@ -19,8 +20,6 @@
 #include <iostream>
 #include <limits>
 #include <stdexcept>
-
-#define RAW_LOG(level, ...) Logger::Instance().log_(level, kLogSource, __LINE__, __VA_ARGS__)
 
 namespace tarvo {
 namespace {
@@ -207,7 +206,7 @@ bool RawFileReader::readHeader()
         return true;
     };
     auto invalid = [&](const std::string& line) {
-        RAW_LOG(4, "Invalid value in the RAW header line '%s'.", line.c_str());
+        TARVO_LOG(4, "Invalid value in the RAW header line '%s'.", line.c_str());
         return false;
     };
 
@@ -222,7 +221,7 @@ bool RawFileReader::readHeader()
                 break;
             }
             if (line.size() >= kMaxHeaderLine) {
-                RAW_LOG(4, "A RAW header line is longer than %zu bytes.", kMaxHeaderLine);
+                TARVO_LOG(4, "A RAW header line is longer than %zu bytes.", kMaxHeaderLine);
                 return false;
             }
             line.push_back(static_cast<char>(c));
@@ -302,7 +301,7 @@ bool RawFileReader::readHeader()
 bool RawFileReader::loadFile()
 {
     if (m_file >= 0) {
-        RAW_LOG(4, "The recording is already loaded.");
+        TARVO_LOG(4, "The recording is already loaded.");
         return false;
     }
     m_file = ::open(m_filePath.c_str(), O_RDONLY | O_CLOEXEC);
@@ -317,25 +316,25 @@ bool RawFileReader::loadFile()
     }
     struct stat info = {};
     if (::fstat(m_file, &info) != 0 || !S_ISREG(info.st_mode)) {
-        RAW_LOG(4, "'%s' is not a regular file.", m_filePath.c_str());
+        TARVO_LOG(4, "'%s' is not a regular file.", m_filePath.c_str());
         return false;
     }
     m_fileSize = static_cast<uint64_t>(info.st_size);
     if (!m_decoder) {
-        RAW_LOG(4, "No EVT3 decoder available.");
+        TARVO_LOG(4, "No EVT3 decoder available.");
         return false;
     }
     if (!readHeader()) {
         return false;
     }
-    RAW_LOG(2, "Loading raw file...");
+    TARVO_LOG(2, "Loading raw file...");
 
     struct stat markInfo = {};
     if (::stat(m_markPath.c_str(), &markInfo) == 0) {
         if (checkBookmarksFromFile(m_markPath)) {
             loadBookmarksFromFile(m_markPath);
         } else {
-            RAW_LOG(3, "Bookmark file check failed, re-initialize bookmarks.");
+            TARVO_LOG(3, "Bookmark file check failed, re-initialize bookmarks.");
             initBookmark();
         }
     } else {
@@ -346,7 +345,7 @@ bool RawFileReader::loadFile()
         m_outputEvents->insert(m_outputEvents->end(), first, last);
     });
     if (m_timeIndex.empty()) {
-        RAW_LOG(4, "Loading raw file failed. There is no data in the file.");
+        TARVO_LOG(4, "Loading raw file failed. There is no data in the file.");
         return false;
     }
     m_startTimeStamp = m_timeIndex.begin()->first;
@@ -357,7 +356,7 @@ bool RawFileReader::loadFile()
     m_payloadEnd = std::min(m_timeIndex.rbegin()->second.bytePos, wordEnd);
     primeDecoder();
     seekTime(m_startTimeStamp);
-    RAW_LOG(2, "Loading raw file succeeded.");
+    TARVO_LOG(2, "Loading raw file succeeded.");
     m_decoder->setTriggerInCallback([this](const EventTriggerIn& trigger) { dispatchTrigger(trigger); });
     return true;
 }
@@ -405,8 +404,8 @@ void RawFileReader::initBookmark()
         const size_t wanted = static_cast<size_t>(std::min<uint64_t>(m_readBuffer.size(), wordEnd - pos));
         const size_t got = readAt(pos, m_readBuffer.data(), wanted) / w * w;
         if (got == 0) {
-            RAW_LOG(4, "Reading '%s' failed at byte %llu.", m_filePath.c_str(),
-                    static_cast<unsigned long long>(pos));
+            TARVO_LOG(4, "Reading '%s' failed at byte %llu.", m_filePath.c_str(),
+                      static_cast<unsigned long long>(pos));
             break;
         }
         size_t p = 0;
@@ -443,8 +442,8 @@ void RawFileReader::initBookmark()
         addBookmark(m_decoder->getLastTimestamp(), pos, count);
     }
     if (overflow) {
-        RAW_LOG(3, "The recording holds more events than the index can count; it is read up to %llu us.",
-                static_cast<unsigned long long>(m_timeIndex.empty() ? 0 : m_timeIndex.rbegin()->first));
+        TARVO_LOG(3, "The recording holds more events than the index can count; it is read up to %llu us.",
+                  static_cast<unsigned long long>(m_timeIndex.empty() ? 0 : m_timeIndex.rbegin()->first));
     }
     for (const auto& [key, bookmark] : m_timeIndex) {
         m_countIndex.emplace(bookmark.eventCount, key);
@@ -475,14 +474,14 @@ void RawFileReader::serializeBookmarkMap(const TimeIndex& timeIndex, const std::
 
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
-        RAW_LOG(4, "Failed to open file for writing");
+        TARVO_LOG(4, "Failed to open file for writing");
         return;
     }
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
         // A partly written file fails its checksum at the next opening and is rebuilt then.
-        RAW_LOG(4, "Failed to write the bookmark file '%s'.", path.c_str());
+        TARVO_LOG(4, "Failed to write the bookmark file '%s'.", path.c_str());
     }
 }
 
@@ -490,17 +489,17 @@ bool RawFileReader::checkBookmarksFromFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        RAW_LOG(4, "Error opening file for reading!");
+        TARVO_LOG(4, "Error opening file for reading!");
         return false;
     }
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) {
-        RAW_LOG(4, "Error opening file for reading!");
+        TARVO_LOG(4, "Error opening file for reading!");
         return false;
     }
     if (static_cast<uint64_t>(size) > kMaxBookmarkFileSize) {
-        RAW_LOG(3, "The tmp file is too large!");
+        TARVO_LOG(3, "The tmp file is too large!");
         return false;
     }
     in.seekg(0, std::ios::beg);
@@ -508,13 +507,13 @@ bool RawFileReader::checkBookmarksFromFile(const std::string& path)
     in.read(reinterpret_cast<char*>(bytes.data()), size);
     bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     if (bytes.empty()) {
-        RAW_LOG(3, "The file content is insufficient to perform CRC validation!");
+        TARVO_LOG(3, "The file content is insufficient to perform CRC validation!");
         return false;
     }
     const uint8_t stored = bytes.back();
     bytes.pop_back();
     if (crc8(bytes) != stored) {
-        RAW_LOG(3, "The file has changed");
+        TARVO_LOG(3, "The file has changed");
         return false;
     }
 
@@ -534,23 +533,23 @@ bool RawFileReader::checkBookmarksFromFile(const std::string& path)
         }
         uint64_t value = 0;
         if (!parseDecimal(line.substr(colon + 1), std::numeric_limits<uint64_t>::max(), value)) {
-            RAW_LOG(3, "The bookmark file holds a malformed value in '%s'.", line.c_str());
+            TARVO_LOG(3, "The bookmark file holds a malformed value in '%s'.", line.c_str());
             return false;
         }
         values[line.substr(0, colon)] = value;
         begin = end + 1;
     }
     if (values["max_byte"] != m_fileSize) {
-        RAW_LOG(3, "The file has changed");
+        TARVO_LOG(3, "The file has changed");
         return false;
     }
     if (values["sensor_width"] != m_fileInfo.width || values["sensor_height"] != m_fileInfo.height) {
-        RAW_LOG(3, "The sensor resolution has been changed ");
+        TARVO_LOG(3, "The sensor resolution has been changed ");
         return false;
     }
     if (separator == bytes.end() || !parseBookmarkBody(std::vector<uint8_t>(separator + 1, bytes.end()),
                                                        m_checkedTimeIndex, m_checkedCountIndex)) {
-        RAW_LOG(3, "The bookmark records do not fit the recording.");
+        TARVO_LOG(3, "The bookmark records do not fit the recording.");
         return false;
     }
     return true;
@@ -833,8 +832,8 @@ template <typename Done> bool RawFileReader::readAndDecodeEvents(Done done)
         m_readBuffer.resize(wanted);
         const size_t got = readAt(m_readPos, m_readBuffer.data(), wanted) / w * w;
         if (got == 0) {
-            RAW_LOG(4, "Reading '%s' failed at byte %llu.", m_filePath.c_str(),
-                    static_cast<unsigned long long>(m_readPos));
+            TARVO_LOG(4, "Reading '%s' failed at byte %llu.", m_filePath.c_str(),
+                      static_cast<unsigned long long>(m_readPos));
             break;
         }
         m_readBuffer.resize(got);
@@ -872,7 +871,7 @@ RawFileReader::EventBatch RawFileReader::getNEvents(uint64_t count)
         return m_outputEvents;
     }
     if (count > m_maxEvents - m_currentEventNum) {
-        RAW_LOG(3, "Requested number of events exceeds total number of events.");
+        TARVO_LOG(3, "Requested number of events exceeds total number of events.");
         count = m_maxEvents - m_currentEventNum;
     }
     auto& output = *m_outputEvents;
@@ -905,18 +904,18 @@ RawFileReader::EventBatch RawFileReader::getNTimeEvents(uint64_t duration)
 {
     uint64_t end = saturatingAdd(m_currentTimeStamp, duration);
     if (end < m_startTimeStamp) {
-        RAW_LOG(3, "Requested interval is before start timestamp.");
+        TARVO_LOG(3, "Requested interval is before start timestamp.");
         m_currentTimeStamp = end;
         m_currentEventNum = 0;
         return std::make_shared<std::vector<Event2D>>();
     }
     if (m_currentTimeStamp > m_endTimeStamp) {
-        RAW_LOG(3, "Current read pos exceeds end timestamp.");
+        TARVO_LOG(3, "Current read pos exceeds end timestamp.");
         m_currentEventNum = m_maxEvents;
         return std::make_shared<std::vector<Event2D>>();
     }
     if (m_endTimeStamp < end) {
-        RAW_LOG(3, "Requested interval exceeds end timestamp.");
+        TARVO_LOG(3, "Requested interval exceeds end timestamp.");
         end = m_endTimeStamp + 1;
     }
     m_currentTimeStamp = saturatingAdd(m_currentTimeStamp, duration);
@@ -1016,25 +1015,25 @@ bool RawFileReader::removeTriggerInCallback(uint32_t id)
 bool RawFileReader::extractEventData(uint64_t startTime, uint64_t endTime, const std::string& outPath)
 {
     if (!seekTime(endTime)) {
-        RAW_LOG(4, "No end timestamp found.");
+        TARVO_LOG(4, "No end timestamp found.");
         return false;
     }
     const uint64_t endPos = m_readPos;
     if (!seekTime(startTime)) {
-        RAW_LOG(4, "No start timestamp found.");
+        TARVO_LOG(4, "No start timestamp found.");
         return false;
     }
     const uint64_t startPos = m_readPos;
-    RAW_LOG(2, "extract event start time: %llu, end time: %llu", static_cast<unsigned long long>(startTime),
-            static_cast<unsigned long long>(endTime));
+    TARVO_LOG(2, "extract event start time: %llu, end time: %llu", static_cast<unsigned long long>(startTime),
+              static_cast<unsigned long long>(endTime));
     if (endPos < startPos) {
-        RAW_LOG(4, "Start time must be less than or equal to end time.");
+        TARVO_LOG(4, "Start time must be less than or equal to end time.");
         return false;
     }
     m_readBuffer.clear();
     const uint64_t length = endPos - startPos;
     if (length == 0) {
-        RAW_LOG(4, "There is no data in the interval.");
+        TARVO_LOG(4, "There is no data in the interval.");
         return false;
     }
     // Truncating the recording that is being read would destroy it.
@@ -1042,12 +1041,12 @@ bool RawFileReader::extractEventData(uint64_t startTime, uint64_t endTime, const
     struct stat target = {};
     if (::fstat(m_file, &source) == 0 && ::stat(outPath.c_str(), &target) == 0 &&
         source.st_dev == target.st_dev && source.st_ino == target.st_ino) {
-        RAW_LOG(4, "Failed to open output file: %s.", outPath.c_str());
+        TARVO_LOG(4, "Failed to open output file: %s.", outPath.c_str());
         return false;
     }
     std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
     if (!out) {
-        RAW_LOG(4, "Failed to open output file: %s.", outPath.c_str());
+        TARVO_LOG(4, "Failed to open output file: %s.", outPath.c_str());
         return false;
     }
     DvsFileInfo info = m_fileInfo;
@@ -1079,7 +1078,7 @@ bool RawFileReader::extractEventData(uint64_t startTime, uint64_t endTime, const
 
 bool RawFileReader::exportEventDataToVideo(uint64_t, uint64_t, const std::string& outPath)
 {
-    RAW_LOG(4, "Video export is not available yet; '%s' was not written.", outPath.c_str());
+    TARVO_LOG(4, "Video export is not available yet; '%s' was not written.", outPath.c_str());
     return false;
 }
 

@@ -53,8 +53,8 @@ void SyntheticScene::generate(uint64_t from, uint64_t to, std::vector<Event2D>& 
     for (; m_nextTick < to; m_nextTick += m_options.tickUs) {
         m_carry += perTick;
         const auto budget = static_cast<int64_t>(std::floor(m_carry));
-        m_carry -= static_cast<double>(budget);
         if (budget > 0) {
+            m_carry -= static_cast<double>(budget);
             m_carry += static_cast<double>(addTick(m_nextTick, budget, events));
         }
     }
