@@ -106,7 +106,7 @@ void EventTimeline::begin(uint64_t clockTime)
     m_pendingRead = 0;
     m_resendHigh = false;
     if (m_isLoop) {
-        m_streamShift = clockTime / 4096 * 4096;
+        m_streamShift = (clockTime + 4095) / 4096 * 4096;
         m_clockShift = 0;
         m_segment = 0;
         m_offset = 0;

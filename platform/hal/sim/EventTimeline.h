@@ -21,8 +21,8 @@ public:
     static EventTimeline loop(std::vector<uint8_t> bytes, uint64_t period);
     static EventTimeline recording(std::vector<uint8_t> bytes);
 
-    // Loops: the first pass starts at `clockTime` (a multiple of 4096). Recordings: the next
-    // unplayed word is due at `clockTime`.
+    // Loops: the first pass starts at the first multiple of 4096 from `clockTime` on.
+    // Recordings: the next unplayed word is due at `clockTime`.
     void begin(uint64_t clockTime);
     // Appends the words due up to `until` (device clock) to `out`, which it fills to at most
     // `maxBytes`; trigger edges of `triggers` come in between (written only if `triggersOn`).

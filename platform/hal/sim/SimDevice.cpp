@@ -164,6 +164,7 @@ bool SimDevice::writeRegister(uint32_t address, uint32_t value)
             m_registers[address] = value;
             onRegisterWritten(address, value);
         }
+        onStateChanged();
     }
     wakeEndpoints();
     return true;
@@ -246,6 +247,7 @@ bool SimDevice::transferFrame(const std::vector<uint8_t>& request, std::vector<u
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         accepted = answerFrame(property, payload);
+        onStateChanged();
     }
     wakeEndpoints();
     answer = CtrlFrame::build(property, {accepted ? 0u : 1u});
@@ -258,6 +260,8 @@ bool SimDevice::answerFrame(uint32_t, const std::vector<uint32_t>&)
 }
 
 void SimDevice::onRegisterWritten(uint32_t, uint32_t) {}
+
+void SimDevice::onStateChanged() {}
 
 void SimDevice::delay(uint32_t counts)
 {
@@ -341,7 +345,11 @@ bool SimDevice::setEventStream(bool enabled)
     if (!connected() || m_config.kind != DeviceKind::EthEventCamera) {
         return false;
     }
-    m_ethStream = enabled;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ethStream = enabled;
+        onStateChanged();
+    }
     wakeEndpoints();
     return true;
 }

@@ -64,6 +64,8 @@ protected:
     virtual void onRegisterWritten(uint32_t address, uint32_t value);
     // Answers a control frame (property, payload); false refuses it. Called with the lock held.
     virtual bool answerFrame(uint32_t property, const std::vector<uint32_t>& payload);
+    // Called with the lock held after anything that may change what the device streams.
+    virtual void onStateChanged();
     // Wakes the endpoint threads after a change of state; call without the device lock.
     void wakeEndpoints();
     void resetRegisters(); // lock held

@@ -37,6 +37,26 @@ bool SimEventCamera::outputEnabled() const
     return m_config.kind != DeviceKind::EthEventCamera || ethStreamEnabled();
 }
 
+bool SimEventCamera::streamingNow() const
+{
+    auto reg = [&](uint32_t address) {
+        auto found = m_registers.find(address);
+        return found == m_registers.end() ? 0u : found->second;
+    };
+    const bool started = (reg(kMipiControl) & 0x1) != 0 && (reg(kRoCtrl) & 0x2) == 0 &&
+                         (reg(kTimeBaseCtrl) & 0x1) != 0 && (reg(kRoiCtrl) & 0x400) != 0;
+    return started && outputEnabled();
+}
+
+void SimEventCamera::onStateChanged()
+{
+    const bool streaming = streamingNow();
+    if (streaming && !m_streaming) {
+        m_startedAt = clockUs();
+    }
+    m_streaming = streaming;
+}
+
 EventStreamState SimEventCamera::eventStreamState() const
 {
     EventStreamState state;
@@ -45,9 +65,8 @@ EventStreamState SimEventCamera::eventStreamState() const
         auto found = m_registers.find(address);
         return found == m_registers.end() ? 0u : found->second;
     };
-    const bool started = (reg(kMipiControl) & 0x1) != 0 && (reg(kRoCtrl) & 0x2) == 0 &&
-                         (reg(kTimeBaseCtrl) & 0x1) != 0 && (reg(kRoiCtrl) & 0x400) != 0;
-    state.streaming = started && outputEnabled();
+    state.streaming = m_streaming;
+    state.startedAt = m_startedAt;
     state.triggersOn = (reg(kTriggerIn) & 0x1) != 0;
     state.effectsGeneration = m_effectsGeneration.load();
     state.triggerGeneration = m_triggerGeneration.load();

@@ -17,6 +17,7 @@ struct EventStreamState
     bool triggersOn = false; // trigger input 0 enabled
     uint64_t effectsGeneration = 0;
     uint64_t triggerGeneration = 0;
+    uint64_t startedAt = 0; // device clock when the stream last started
 };
 
 // How the sensor's settings shape the scene it sees.
@@ -63,10 +64,15 @@ protected:
     void onRegisterWritten(uint32_t address, uint32_t value) override;
     // Whether the output path after the sensor is open (lock held).
     virtual bool outputEnabled() const;
+    void onStateChanged() override;
 
     std::atomic<uint64_t> m_triggerGeneration{0};
 
 private:
+    bool streamingNow() const; // lock held
+
+    bool m_streaming = false; // guarded by m_mutex
+    uint64_t m_startedAt = 0; // guarded by m_mutex
     EventTimeline buildScene();
     EventTimeline loadRecording();
 

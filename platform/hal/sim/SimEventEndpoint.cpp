@@ -76,14 +76,15 @@ void SimEventEndpoint::produce()
             continue;
         }
         if (!active || state.effectsGeneration != effectsGeneration) {
+            // The sensor streams from this moment; building what it sees takes a while, and
+            // the stream catches up afterwards, so no trigger edge from now on is lost.
+            const uint64_t start = std::max(paced ? state.startedAt : 0, timeline.position());
             if (!haveTimeline || !m_camera.replays()) {
                 timeline = m_camera.buildTimeline();
                 haveTimeline = true;
             }
-            const uint64_t now = paced ? m_camera.clockUs() : 0;
-            const uint64_t start = std::max(now, timeline.position());
-            timeline.begin(m_camera.replays() ? start : (start + 4095) / 4096 * 4096);
-            triggers = m_camera.triggerSchedule(timeline.position());
+            timeline.begin(start);
+            triggers = m_camera.triggerSchedule(start);
             effectsGeneration = state.effectsGeneration;
             triggerGeneration = state.triggerGeneration;
             active = true;

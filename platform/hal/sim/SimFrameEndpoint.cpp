@@ -3,6 +3,12 @@
 #include "SimFusionCamera.h"
 
 namespace tarvo::sim {
+namespace {
+
+// Frames late by up to this many periods are still delivered, so that each keeps its edge.
+constexpr uint64_t kMaxBacklog = 10;
+
+} // namespace
 
 SimFrameEndpoint::SimFrameEndpoint(std::shared_ptr<SimFusionCamera> camera, size_t bufferBytes, size_t depth)
     : SimEndpoint(camera, bufferBytes, depth), m_camera(*camera)
@@ -37,8 +43,8 @@ void SimFrameEndpoint::produce()
             waitUntil(m_camera.wallTimeOf(due));
             continue;
         }
-        if (now >= due + period) {
-            // Behind by more than a frame: the sensor has moved on; take the newest frame.
+        if (now >= due + kMaxBacklog * period) {
+            // Far behind (the process was stalled): the sensor has moved on to its newest frame.
             index = (now - origin - readout) / period;
             continue;
         }

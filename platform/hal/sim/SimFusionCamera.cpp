@@ -17,12 +17,14 @@ constexpr uint64_t kFirstEdgeDelay = 1000;
 const std::vector<uint8_t>& background()
 {
     static const std::vector<uint8_t> frame = [] {
+        constexpr uint32_t width = SimFusionCamera::kFrameWidth, height = SimFusionCamera::kFrameHeight;
+        std::vector<uint8_t> ramp(width + height);
+        for (uint32_t i = 0; i < ramp.size(); ++i) {
+            ramp[i] = static_cast<uint8_t>(16 + (i / 32) % 200);
+        }
         std::vector<uint8_t> bytes(SimFusionCamera::kFrameBytes, 128);
-        for (uint32_t y = 0; y < SimFusionCamera::kFrameHeight; ++y) {
-            uint8_t* row = bytes.data() + size_t{y} * SimFusionCamera::kFrameWidth;
-            for (uint32_t x = 0; x < SimFusionCamera::kFrameWidth; ++x) {
-                row[x] = static_cast<uint8_t>(16 + ((x + y) / 32) % 200);
-            }
+        for (uint32_t y = 0; y < height; ++y) {
+            std::memcpy(bytes.data() + size_t{y} * width, ramp.data() + y, width);
         }
         return bytes;
     }();
