@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace tarvo {
 namespace {
@@ -14,7 +15,8 @@ namespace {
 // The only test of this program: the bus must not have been used before it runs.
 TEST(SimBusFromFile, BusStartsWithTheUsersDeviceListInsteadOfTheDefaults)
 {
-    const std::filesystem::path home = std::filesystem::path(::testing::TempDir()) / "tarvo-xdg";
+    const std::filesystem::path home =
+        std::filesystem::path(::testing::TempDir()) / ("tarvo-xdg-" + std::to_string(::getpid()));
     std::filesystem::create_directories(home / "tarvo");
     std::ofstream(home / "tarvo" / "hal-devices.json")
         << R"({"devices": [{"kind": "usb-event", "serial": "ONLY-ONE", "event_rate": 1000}]})";

@@ -115,7 +115,7 @@ TEST(SimBus, ReplayingCameraPlaysItsRecordingAtItsOwnPace)
     triggers.emplace_back(0, 1, 5100000);
     DvsFileInfo info;
     info.serial_number = "REPLAY";
-    const std::string path = ::testing::TempDir() + "replay.raw";
+    const std::string path = test::tempPath("replay.raw");
     {
         std::ofstream file(path, std::ios::binary);
         file << generateDvsFileHeader(info);
@@ -141,7 +141,7 @@ TEST(SimBus, ReplayingCameraPlaysItsRecordingAtItsOwnPace)
 
 TEST(SimBus, DeviceListFileIsReadAndMalformedListsAreReported)
 {
-    const std::string path = ::testing::TempDir() + "hal-devices.json";
+    const std::string path = test::tempPath("hal-devices.json");
     std::ofstream(path) << R"({"devices": [
         {"kind": "usb-event", "serial": "A1", "vendor_id": "0x04B4", "product_id": 245, "event_rate": 5e5},
         {"kind": "eth-event", "serial": "E1", "ip": "10.0.0.5", "mask": "255.0.0.0", "gateway": "10.0.0.1"},

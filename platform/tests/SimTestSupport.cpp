@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace tarvo::test {
 
 AttachedCamera::AttachedCamera(const sim::DeviceConfig& config)
@@ -55,6 +57,11 @@ void AttachedCamera::start()
 void AttachedCamera::stop()
 {
     ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636StopSequence()));
+}
+
+std::string tempPath(const std::string& name)
+{
+    return ::testing::TempDir() + std::to_string(::getpid()) + "-" + name;
 }
 
 sim::DeviceConfig eventCameraConfig(const std::string& serial, double eventRate, double triggerHz)

@@ -34,6 +34,9 @@ struct AttachedCamera
     void stop();
 };
 
+// A path in the temporary directory that no other test process uses.
+std::string tempPath(const std::string& name);
+
 sim::DeviceConfig eventCameraConfig(const std::string& serial, double eventRate, double triggerHz = 0);
 
 // Reads an event stream and decodes it, as a camera's stream thread does.

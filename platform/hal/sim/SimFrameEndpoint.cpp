@@ -6,7 +6,7 @@ namespace tarvo::sim {
 namespace {
 
 // Frames late by up to this many periods are still delivered, so that each keeps its edge.
-constexpr uint64_t kMaxBacklog = 10;
+constexpr uint64_t kMaxBacklog = 30;
 
 } // namespace
 
