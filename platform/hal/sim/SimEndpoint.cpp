@@ -120,26 +120,30 @@ bool SimEndpoint::push(Buffer buffer, bool block)
 
 SimEndpoint::Buffer SimEndpoint::freshBuffer(size_t reserve)
 {
+    std::unique_ptr<std::vector<uint8_t>> bytes;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        // Buffers the host has let go of (only our list still holds them) are reused.
-        for (auto it = m_spare.begin(); it != m_spare.end(); ++it) {
-            if (it->use_count() == 1) {
-                Buffer buffer = std::move(*it);
-                m_spare.erase(it);
-                buffer->clear();
-                m_spare.push_back(buffer);
-                return buffer;
-            }
+        std::lock_guard<std::mutex> lock(m_pool->mutex);
+        if (!m_pool->free.empty()) {
+            bytes = std::move(m_pool->free.back());
+            m_pool->free.pop_back();
         }
     }
-    auto buffer = std::make_shared<std::vector<uint8_t>>();
-    buffer->reserve(reserve);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_spare.size() < m_depth + 4) {
-        m_spare.push_back(buffer);
+    if (!bytes) {
+        bytes = std::make_unique<std::vector<uint8_t>>();
+        bytes->reserve(reserve);
     }
-    return buffer;
+    bytes->clear();
+    const size_t keep = m_depth + 4;
+    std::weak_ptr<BufferPool> pool = m_pool;
+    return Buffer(bytes.release(), [pool, keep](std::vector<uint8_t>* released) {
+        std::unique_ptr<std::vector<uint8_t>> owned(released);
+        if (auto alive = pool.lock()) {
+            std::lock_guard<std::mutex> lock(alive->mutex);
+            if (alive->free.size() < keep) {
+                alive->free.push_back(std::move(owned));
+            }
+        }
+    });
 }
 
 } // namespace tarvo::sim

@@ -55,13 +55,21 @@ protected:
     const size_t m_depth;
 
 private:
+    // Buffers the host has released, for reuse; they come back through the deleter of the
+    // shared pointers handed out, on whichever thread drops the last reference.
+    struct BufferPool
+    {
+        std::mutex mutex; // guards free
+        std::vector<std::unique_ptr<std::vector<uint8_t>>> free;
+    };
+
     void run();
 
-    std::mutex m_mutex;                          // guards m_queue, m_started, m_wakes, m_spare
+    std::shared_ptr<BufferPool> m_pool = std::make_shared<BufferPool>();
+    std::mutex m_mutex;                          // guards m_queue, m_started, m_wakes
     std::condition_variable m_hostCondition;     // buffers queued, unplugged
     std::condition_variable m_producerCondition; // room in the queue, wake(), stop
     std::deque<Buffer> m_queue;
-    std::vector<Buffer> m_spare;
     bool m_started = false;
     uint64_t m_wakes = 0;
     std::atomic<bool> m_stopRequested{false};
