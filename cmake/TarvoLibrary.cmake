@@ -26,9 +26,10 @@ function(tarvo_library name)
 
     target_include_directories(${name}_objects PUBLIC ${ARG_PUBLIC_INCLUDE} ${export_dir} PRIVATE ${ARG_PRIVATE_INCLUDE})
     target_link_libraries(${name}_objects PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    # Object libraries take only the usage requirements (headers, definitions) of what they
+    # link; the objects themselves reach programs through the shared and static forms below.
     foreach(dep ${ARG_TARVO_DEPS})
-        target_include_directories(${name}_objects PUBLIC $<TARGET_PROPERTY:${dep}_objects,INTERFACE_INCLUDE_DIRECTORIES>)
-        target_link_libraries(${name}_objects PUBLIC $<TARGET_PROPERTY:${dep}_objects,INTERFACE_LINK_LIBRARIES>)
+        target_link_libraries(${name}_objects PUBLIC ${dep}_objects)
     endforeach()
 
     foreach(kind SHARED STATIC)

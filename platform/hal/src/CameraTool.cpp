@@ -1,0 +1,7 @@
+#include "TarvoHal/CameraTool.h"
+
+namespace tarvo {
+
+CameraTool::~CameraTool() = default;
+
+} // namespace tarvo
