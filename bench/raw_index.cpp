@@ -6,11 +6,9 @@
 // Without a path it writes a synthetic recording of at least 1 GiB into a temporary folder and
 // deletes the folder afterwards. With a path, the index beside that recording is deleted first
 // so that the first opening builds it.
-#include "TarvoBase/FileHeader.h"
 #include "TarvoBase/Logger.h"
 #include "TarvoDriver/RawFileReader.h"
-#include "TarvoHal/Evt3Encoder.h"
-#include "sim/SyntheticScene.h"
+#include "sim/SyntheticRecording.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -41,32 +39,14 @@ double seconds(Clock::duration d)
 
 bool writeSyntheticRecording(const std::string& path)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    tarvo::DvsFileInfo info;
-    info.dvs_start_timestamp = kStartUs;
-    info.serial_number = "BENCH";
-    out << tarvo::generateDvsFileHeader(info);
-    tarvo::sim::SceneOptions options;
-    options.eventsPerSecond = 10e6;
-    options.triggerHz = 100;
-    tarvo::sim::SyntheticScene scene(options, kStartUs);
-    tarvo::Evt3Encoder encoder(kStartUs);
-    encoder.setTimeHighRepeatPeriod(16);
-    std::vector<tarvo::Event2D> events;
-    std::vector<tarvo::EventTriggerIn> triggers;
-    std::vector<uint8_t> words;
-    uint64_t written = 0;
-    for (uint64_t from = kStartUs; written < kMinBytes; from += 100000) {
-        events.clear();
-        triggers.clear();
-        words.clear();
-        scene.generate(from, from + 100000, events, triggers);
-        encoder.addMerged(events, triggers, words);
-        out.write(reinterpret_cast<const char*>(words.data()), static_cast<std::streamsize>(words.size()));
-        written += words.size();
-    }
-    out.close();
-    return static_cast<bool>(out);
+    tarvo::sim::SyntheticRecordingSpec spec;
+    spec.startUs = kStartUs;
+    spec.durationUs = 0;
+    spec.minBytes = kMinBytes;
+    spec.serialNumber = "BENCH";
+    spec.scene.eventsPerSecond = 10e6;
+    spec.scene.triggerHz = 100;
+    return tarvo::sim::writeSyntheticRecording(path, spec).written;
 }
 
 // Reads the file once with large reads; the best of three passes, so that it is the page

@@ -67,7 +67,8 @@ int main()
     registers.ApplyRegisterOperationSequence(tarvo::imx636ConfigurationSequence());
 
     tarvo::EventStream stream(tarvo::createDataTransferUniquePtr(interface, 2, 0x20000, 20, 0x52));
-    auto decoder = tarvo::DecoderFactory::createUniqueDecoder(tarvo::RawEventStreamFormat("EVT3;height=720;width=1280"));
+    auto decoder =
+        tarvo::DecoderFactory::createUniqueDecoder(tarvo::RawEventStreamFormat("EVT3;height=720;width=1280"));
     uint64_t events = 0;
     uint64_t checksum = 0;
     decoder->setEventsStreamHandleCallback([&](const tarvo::Event2D* first, const tarvo::Event2D* last) {
@@ -102,7 +103,8 @@ int main()
     asm volatile("" : : "r"(checksum));
 
     const double rate = static_cast<double>(events) / elapsed;
-    const double bytesPerEvent = static_cast<double>(bytes) / static_cast<double>(std::max<uint64_t>(events, 1));
+    const double bytesPerEvent =
+        static_cast<double>(bytes) / static_cast<double>(std::max<uint64_t>(events, 1));
     const double copy = copyBytesPerSecond();
     const double bound = copy / bytesPerEvent;
     std::printf("sim_events: %llu\n", static_cast<unsigned long long>(events));

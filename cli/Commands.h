@@ -14,6 +14,8 @@ namespace tarvo::cli {
 int synthCommand(const std::vector<std::string>& args);
 int infoCommand(const std::vector<std::string>& args);
 int dumpCommand(const std::vector<std::string>& args);
+int cutCommand(const std::vector<std::string>& args);
+int exportCommand(const std::vector<std::string>& args);
 
 // Creates and loads the reader of a RAW recording; on failure prints why, prefixed with
 // "tarvo COMMAND", and returns an empty pointer.

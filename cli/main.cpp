@@ -16,7 +16,11 @@ void printUsage()
                          "  info FILE.raw\n"
                          "        print what a recording's header and index say about it\n"
                          "  dump FILE.raw [--from-us T] [--count N]\n"
-                         "        print events as 't x y p' and trigger edges as 'trigger t id polarity'\n");
+                         "        print events as 't x y p' and trigger edges as 'trigger t id polarity'\n"
+                         "  cut IN.raw OUT.raw --from-us A --to-us B\n"
+                         "        copy a time range into a new recording\n"
+                         "  export IN.raw OUT.mp4 --from-us A --to-us B\n"
+                         "        render a time range as an H.264 video, a picture per 1/30 s of events\n");
 }
 
 } // namespace
@@ -24,9 +28,9 @@ void printUsage()
 int main(int argc, char** argv)
 {
     const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
-        {"synth", tarvo::cli::synthCommand},
-        {"info", tarvo::cli::infoCommand},
-        {"dump", tarvo::cli::dumpCommand},
+        {"synth", tarvo::cli::synthCommand},   {"info", tarvo::cli::infoCommand},
+        {"dump", tarvo::cli::dumpCommand},     {"cut", tarvo::cli::cutCommand},
+        {"export", tarvo::cli::exportCommand},
     };
     if (argc < 2) {
         printUsage();

@@ -294,13 +294,5 @@ TEST_F(RawQueries, ExtractionRefusesEmptyOrOutsideRangesAndItsOwnSource)
     EXPECT_TRUE(m_log.contains(4, "Failed to open output file: " + m_dir.file("no/such/dir.raw") + "."));
 }
 
-TEST_F(RawQueries, VideoExportIsNotAvailableYetAndSaysSo)
-{
-    m_log.messages.clear();
-    EXPECT_FALSE(m_reader->exportEventDataToVideo(m_start, m_end, m_dir.file("v.mp4")));
-    ASSERT_FALSE(m_log.messages.empty());
-    EXPECT_EQ(m_log.messages.back().first, 4);
-}
-
 } // namespace
 } // namespace tarvo

@@ -4,6 +4,7 @@
 #include "TarvoDriver/tarvodriver_export.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -68,6 +69,11 @@ public:
     bool getRawFileBookmark(uint64_t t, Bookmark& out) const;
     bool getRawFileBookmarkByNEvents(uint64_t n, Bookmark& out) const;
 
+    // Called on the exporting thread after each exported period with the event time done and
+    // the time the export covers, both in µs from the start of the range.
+    using ExportProgressCallback = std::function<void(uint64_t doneUs, uint64_t totalUs)>;
+    void setExportProgressCallback(ExportProgressCallback callback) { m_exportProgress = std::move(callback); }
+
     // Number of bookmarks in the index (0 before a successful load).
     size_t getBookmarkCount() const { return m_timeIndex.size(); }
 
@@ -120,6 +126,7 @@ private:
     std::mutex m_callbackMutex; // guards m_triggerCallbacks and m_nextCallbackId
     std::shared_ptr<DataToVideoConverter> m_videoConverter;
     int32_t m_exportFps = 30;
+    ExportProgressCallback m_exportProgress;
     TimeIndex m_timeIndex;
     CountIndex m_countIndex;
     // What the last bookmark check parsed, so that loading uses exactly the bytes checked.

@@ -1076,10 +1076,4 @@ bool RawFileReader::extractEventData(uint64_t startTime, uint64_t endTime, const
     return true;
 }
 
-bool RawFileReader::exportEventDataToVideo(uint64_t, uint64_t, const std::string& outPath)
-{
-    TARVO_LOG(4, "Video export is not available yet; '%s' was not written.", outPath.c_str());
-    return false;
-}
-
 } // namespace tarvo
