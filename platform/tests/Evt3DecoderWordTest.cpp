@@ -157,6 +157,28 @@ TEST_F(Evt3DecoderWords, CountEventsAndAdvanceTimeFireNothingButKeepStreamState)
     EXPECT_EQ(d.events[0], Event2D(1, 16, 0, kT));
 }
 
+TEST_F(Evt3DecoderWords, RowAndVectorBaseLeftByCountingOrTimingCarryIntoDecoding)
+{
+    // Three words make time and row known; the next eight are taken as one group; the vector
+    // word after them continues from the base the group left.
+    const std::vector<uint8_t> prefix = wordsToBytes(
+        {0x8001, 0x6001, 0x0005, 0x3064, 0x5001, 0x7000, 0x0009, 0x6002, 0x8001, 0xF000, 0x2003});
+    const std::vector<uint8_t> rest = wordsToBytes({0x4001, 0x2004});
+    for (const bool counting : {true, false}) {
+        CollectingDecoder d;
+        if (counting) {
+            EXPECT_EQ(d.decoder->countEvents(prefix.data(), prefix.data() + prefix.size()), 2u);
+        } else {
+            d.decoder->advanceTime(prefix.data(), prefix.data() + prefix.size());
+        }
+        EXPECT_EQ(d.decoder->getLastTimestamp(), 0x1002u);
+        d.decoder->decode(rest);
+        ASSERT_EQ(d.events.size(), 2u);
+        EXPECT_EQ(d.events[0], Event2D(108, 9, 0, 0x1002));
+        EXPECT_EQ(d.events[1], Event2D(4, 9, 0, 0x1002));
+    }
+}
+
 TEST_F(Evt3DecoderWords, FusionDecoderReportsFrameEndOnceWhenStreamTimeReachesIt)
 {
     c.decoder->fusionFlag = true;

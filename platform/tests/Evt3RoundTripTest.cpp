@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace tarvo::test {
@@ -139,6 +140,45 @@ TEST_P(Evt3RoundTrip, WordByWordAdvanceTimeReachesTheTimesOfDecodingAndCountMatc
     EXPECT_EQ(count, stream.events.size());
     EXPECT_TRUE(timed.events.empty());
     EXPECT_TRUE(counted.triggers.empty());
+}
+
+TEST_P(Evt3RoundTrip, CountingOrTimingAPrefixLeavesTheStateThatDecodingTheRestNeeds)
+{
+    // Rows repeat and vectors straddle the split points, so row and vector state must carry over.
+    sim::SceneOptions options;
+    options.seed = static_cast<uint64_t>(GetParam());
+    options.eventsPerSecond = 40e6;
+    options.rowRunShare = 0.6;
+    options.triggerHz = 2000;
+    sim::SyntheticScene scene(options, 3000);
+    Stream stream;
+    scene.generate(3000, 23000, stream.events, stream.triggers);
+    const std::vector<uint8_t> bytes = Evt3Encoder::encode(stream.events, stream.triggers);
+
+    CollectingDecoder whole;
+    whole.decoder->decode(bytes);
+    std::mt19937 random(static_cast<unsigned>(GetParam()));
+    for (int round = 0; round < 20; ++round) {
+        const size_t split = random() % bytes.size();
+        const std::vector<uint8_t> rest(bytes.begin() + static_cast<long>(split), bytes.end());
+        for (const bool counting : {true, false}) {
+            CollectingDecoder resumed;
+            uint32_t counted = 0;
+            if (counting) {
+                counted = resumed.decoder->countEvents(bytes.data(), bytes.data() + split);
+            } else {
+                resumed.decoder->advanceTime(bytes.data(), bytes.data() + split);
+            }
+            resumed.decoder->decode(rest);
+            const size_t skipped = whole.events.size() - resumed.events.size();
+            if (counting) {
+                EXPECT_EQ(counted, skipped);
+            }
+            ASSERT_TRUE(std::equal(resumed.events.begin(), resumed.events.end(),
+                                   whole.events.begin() + static_cast<long>(skipped)))
+                << "split at byte " << split << (counting ? " after counting" : " after timing");
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Evt3RoundTrip, ::testing::Values(1, 2, 3, 4, 5));

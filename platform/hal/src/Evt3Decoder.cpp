@@ -1,5 +1,7 @@
 #include "Evt3Decoder.h"
 
+#include "Evt3GroupScan.h"
+
 #include <cstddef>
 #include <cstring>
 
@@ -215,9 +217,11 @@ template <Evt3Decoder::Mode mode> uint64_t Evt3Decoder::run(const uint8_t* first
     if (!(m_state.timeKnown && m_state.rowKnown)) {
         p = startLoop<mode>(p, end, c);
     }
-    mainLoop<mode>(p, end, c);
     if constexpr (mode == Mode::Emit) {
+        mainLoop<mode>(p, end, c);
         flushRun(c);
+    } else {
+        scanLoop<mode>(p, end, c);
     }
     storeCursor(c);
     return count + c.counted;
@@ -390,6 +394,38 @@ template <Evt3Decoder::Mode mode> void Evt3Decoder::mainLoop(const uint8_t* p, c
     }
     save();
     c.counted += counted;
+}
+
+template <Evt3Decoder::Mode mode> void Evt3Decoder::scanLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
+{
+    Evt3ScanState s{};
+    const auto load = [&] {
+        s.time = c.time;
+        s.high = c.high;
+        s.highBits = c.epoch | (static_cast<uint64_t>(c.high) << 12);
+        s.rowBits = c.rowBits;
+        s.baseX = c.baseX;
+        s.basePolBits = c.basePolBits;
+        s.counted = 0;
+    };
+    const auto store = [&] {
+        c.time = s.time;
+        c.rowBits = s.rowBits;
+        c.baseX = static_cast<uint32_t>(s.baseX);
+        c.basePolBits = s.basePolBits;
+        c.counted += s.counted;
+    };
+    constexpr ptrdiff_t kGroupBytes = 16;
+    load();
+    for (; end - p >= kGroupBytes; p += kGroupBytes) {
+        if (!scanEightWords(p, s)) {
+            store();
+            mainLoop<mode>(p, p + kGroupBytes, c);
+            load();
+        }
+    }
+    store();
+    mainLoop<mode>(p, end, c);
 }
 
 } // namespace tarvo

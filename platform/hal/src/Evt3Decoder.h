@@ -76,6 +76,8 @@ private:
     template <Mode mode> uint64_t run(const uint8_t* first, const uint8_t* last);
     template <Mode mode> const uint8_t* startLoop(const uint8_t* p, const uint8_t* end, Cursor& c);
     template <Mode mode> void mainLoop(const uint8_t* p, const uint8_t* end, Cursor& c);
+    // Counting and time-only decoding, eight words at a time where nothing rare happens.
+    template <Mode mode> void scanLoop(const uint8_t* p, const uint8_t* end, Cursor& c);
     template <Mode mode> void timeHighWord(uint32_t word, Cursor& c);
     template <Mode mode> void triggerWord(uint32_t word, Cursor& c);
     template <Mode mode> void timeMoved(Cursor& c);
