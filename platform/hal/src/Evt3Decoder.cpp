@@ -369,7 +369,7 @@ template <Evt3Decoder::Mode mode> void Evt3Decoder::mainLoop(const uint8_t* p, c
                                    time);
                     }
                 } else if constexpr (mode == Mode::Count) {
-                    counted += static_cast<uint64_t>(__builtin_popcount(mask));
+                    counted += groupscan::bitCount(mask);
                 }
                 baseX += type == kVect12 ? 12 : 8;
             } else if (type == kTimeHigh) {

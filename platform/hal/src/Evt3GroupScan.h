@@ -1,6 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tarvo {
 
@@ -16,9 +21,112 @@ struct Evt3ScanState
     uint64_t counted;
 };
 
+namespace groupscan {
+
+inline uint32_t wordAt(const uint8_t* words, int lane)
+{
+    uint16_t word;
+    std::memcpy(&word, words + 2 * lane, sizeof word);
+    return word;
+}
+
+// Bits set in a mask of up to 16 bits. The portable instruction set has no population count
+// instruction, and the compiler's fallback is a library call.
+inline uint32_t bitCount(uint32_t mask)
+{
+    mask = mask - ((mask >> 1) & 0x5555);
+    mask = (mask & 0x3333) + ((mask >> 2) & 0x3333);
+    mask = (mask + (mask >> 4)) & 0x0F0F;
+    return (mask + (mask >> 8)) & 0x1F;
+}
+
+// Highest lane set in an 8-lane mask.
+inline int lastLane(uint32_t mask)
+{
+    return 31 - __builtin_clz(mask);
+}
+
+} // namespace groupscan
+
+#if defined(__SSE2__)
+
 // Applies eight words at once when they hold no trigger and no change of TIME_HIGH (both are
 // rare), as the word-by-word decoder would; returns false, changing nothing, otherwise. The
 // stream's time and row must already be known.
-bool scanEightWords(const uint8_t* words, Evt3ScanState& s);
+__attribute__((always_inline)) inline bool scanEightWords(const uint8_t* words, Evt3ScanState& s)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words));
+    const __m128i type = _mm_srli_epi16(v, 12);
+    const __m128i payload12 = _mm_and_si128(v, _mm_set1_epi16(0xFFF));
+    const auto laneMask = [&](int wordType) {
+        const __m128i is = _mm_cmpeq_epi16(type, _mm_set1_epi16(static_cast<short>(wordType)));
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(is, _mm_setzero_si128())));
+    };
+    if (laneMask(0xA) != 0) {
+        return false;
+    }
+    const uint32_t timeHigh = laneMask(0x8);
+    if (timeHigh != 0) {
+        const __m128i same = _mm_cmpeq_epi16(payload12, _mm_set1_epi16(static_cast<short>(s.high)));
+        const __m128i repeat = _mm_and_si128(same, _mm_cmpeq_epi16(type, _mm_set1_epi16(0x8)));
+        if (static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(repeat, _mm_setzero_si128()))) !=
+            timeHigh) {
+            return false;
+        }
+    }
+
+    // Events: single pixels plus the set bits of the vector masks. Computed whether or not
+    // the group holds such words: a branch on it would be mispredicted all the time.
+    const uint32_t pixels = laneMask(0x2);
+    const uint32_t vect12 = laneMask(0x4);
+    const uint32_t vect8 = laneMask(0x5);
+    const __m128i is12 = _mm_cmpeq_epi16(type, _mm_set1_epi16(0x4));
+    const __m128i is8 = _mm_cmpeq_epi16(type, _mm_set1_epi16(0x5));
+    __m128i bits = _mm_or_si128(_mm_and_si128(is12, payload12),
+                                _mm_and_si128(is8, _mm_and_si128(v, _mm_set1_epi16(0xFF))));
+    bits = _mm_sub_epi16(bits, _mm_and_si128(_mm_srli_epi16(bits, 1), _mm_set1_epi16(0x5555)));
+    bits = _mm_add_epi16(_mm_and_si128(bits, _mm_set1_epi16(0x3333)),
+                         _mm_and_si128(_mm_srli_epi16(bits, 2), _mm_set1_epi16(0x3333)));
+    bits = _mm_and_si128(_mm_add_epi16(bits, _mm_srli_epi16(bits, 4)), _mm_set1_epi16(0x0F0F));
+    bits = _mm_and_si128(_mm_add_epi16(bits, _mm_srli_epi16(bits, 8)), _mm_set1_epi16(0x1F));
+    const __m128i sums = _mm_sad_epu8(bits, _mm_setzero_si128());
+    s.counted += static_cast<uint64_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4)) +
+                 static_cast<uint64_t>(groupscan::bitCount(pixels));
+
+    // Time: every TIME_LOW here shares the current TIME_HIGH, so the latest time is the
+    // largest of them, unless the time already stands later (it never stands below the
+    // TIME_HIGH period, so a group without TIME_LOW changes nothing).
+    __m128i lows = _mm_and_si128(_mm_cmpeq_epi16(type, _mm_set1_epi16(0x6)), payload12);
+    lows = _mm_max_epi16(lows, _mm_shuffle_epi32(lows, _MM_SHUFFLE(1, 0, 3, 2)));
+    lows = _mm_max_epi16(lows, _mm_shuffle_epi32(lows, _MM_SHUFFLE(2, 3, 0, 1)));
+    lows = _mm_max_epi16(lows, _mm_shufflelo_epi16(lows, _MM_SHUFFLE(2, 3, 0, 1)));
+    const uint64_t lowTime = s.highBits | static_cast<uint64_t>(_mm_extract_epi16(lows, 0));
+    s.time = lowTime > s.time ? lowTime : s.time;
+
+    // Row and vector base as the last words that set them leave them, selected without
+    // branches for the same reason.
+    const uint32_t rows = laneMask(0x0);
+    const uint64_t lastRow =
+        static_cast<uint64_t>(groupscan::wordAt(words, groupscan::lastLane(rows | 1)) & 0x7FF) << 16;
+    s.rowBits = rows != 0 ? lastRow : s.rowBits;
+    const uint32_t bases = laneMask(0x3);
+    const int baseLane = groupscan::lastLane(bases | 1);
+    const uint32_t baseWord = groupscan::wordAt(words, baseLane);
+    const uint32_t vectorsAfterBase = (vect12 | vect8) & (bases != 0 ? ~((2u << baseLane) - 1) : ~0u);
+    s.baseX = bases != 0 ? baseWord & 0x7FF : s.baseX;
+    s.basePolBits = bases != 0 ? static_cast<uint64_t>(baseWord & 0x800) << 21 : s.basePolBits;
+    s.baseX += 12 * static_cast<uint64_t>(groupscan::bitCount(vect12 & vectorsAfterBase)) +
+               8 * static_cast<uint64_t>(groupscan::bitCount(vect8 & vectorsAfterBase));
+    return true;
+}
+
+#else
+
+inline bool scanEightWords(const uint8_t*, Evt3ScanState&)
+{
+    return false;
+}
+
+#endif
 
 } // namespace tarvo
