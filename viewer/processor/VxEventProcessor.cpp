@@ -70,9 +70,8 @@ void VxEventProcessor::accumulate(const Event2D* first, const Event2D* last)
             continue;
         }
         const size_t index = (size_t(e->y) * kWidth + e->x) * 2 + (e->polarity ? 1 : 0);
-        if (counts[index] < kCountCap) {
-            ++counts[index];
-        }
+        // Without a branch: busy pixels saturate often, which a branch predicts badly.
+        counts[index] += uint16_t(counts[index] < kCountCap);
     }
     m_lastBatchTimestamp = first->timestamp;
 }
