@@ -19,3 +19,12 @@ bool writeRecording(const QString& path, const std::vector<tarvo::Event2D>& even
 std::vector<tarvo::Event2D> tickEvents(uint64_t from, uint64_t to, uint64_t stepUs);
 
 } // namespace RecordingSupport
+
+namespace RecordingSupport {
+
+// Writes `durationUs` of the synthetic moving scene (bars, row runs, noise, trigger pulses)
+// starting at `startTime`, as a camera would record it. True on success.
+bool writeSceneRecording(const QString& path, uint64_t startTime, uint64_t durationUs,
+                         double eventsPerSecond);
+
+} // namespace RecordingSupport
