@@ -266,7 +266,12 @@ void VxEventProcessor::slotPlaybackCtrl(bool on)
         stopPlayThread();
         return;
     }
-    if (!readerIdle() || m_playing) {
+    if (m_playing) {
+        return;
+    }
+    if (!readerIdle()) {
+        // Nothing plays: release the play button rather than leave it claiming playback.
+        emit signalPlayStatus(false);
         return;
     }
     // A play thread that ended by itself (end of range) is joined before the next one starts.

@@ -328,9 +328,13 @@ private Q_SLOTS:
         processor->preFrame();
         processor->setPlayPos(kStart);
         processor->slotPlaybackReset();
+        QSignalSpy refused(processor.get(), &VxEventProcessor::signalPlayStatus);
         processor->slotPlaybackCtrl(true);
         QVERIFY(!processor->isPlaying());
         QCOMPARE(position.count(), 0);
+        // The play button is released again: nothing plays.
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(refused.first().at(0).toBool(), false);
 
         processor->loadFile(m_dir->filePath("notes.txt"));
         QVERIFY(!processor->hasFile());
