@@ -298,6 +298,42 @@ private Q_SLOTS:
         QCOMPARE(exports.count(), 0);
     }
 
+    void sideBarShowsOnePanelAtATime()
+    {
+        MainWidget window;
+        window.resize(1280, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* camera = window.findChild<QPushButton*>("pb_fold_setting");
+        auto* dvs = window.findChild<QPushButton*>("pb_fold_dvs_setting");
+        auto* area = window.findChild<QWidget*>("frame_setting");
+        auto* cameraPanel = window.findChild<QWidget*>("panel_camera_setting");
+        auto* dvsPanel = window.findChild<QWidget*>("panel_dvs_setting");
+        const int folded = area->width();
+        QVERIFY(folded < 100);
+        QTest::mouseClick(camera, Qt::LeftButton);
+        QVERIFY(cameraPanel->isVisible());
+        QTRY_COMPARE(area->width(), 500);
+        QTest::mouseClick(dvs, Qt::LeftButton);
+        QVERIFY(dvsPanel->isVisible());
+        QVERIFY(!cameraPanel->isVisible());
+        QVERIFY(!camera->isChecked());
+        QVERIFY(TestSupport::saveRender(&window, "MainWidget_side_panel"));
+        QTest::mouseClick(dvs, Qt::LeftButton);
+        QVERIFY(!dvsPanel->isVisible());
+        QTRY_COMPARE(area->width(), folded);
+
+        // The stream shown steps DVS, APS, fused and back.
+        QSignalSpy types(&window, &MainWidget::signalSetViewerShowType);
+        for (int i = 0; i < 3; ++i) {
+            window.findChild<QPushButton*>("pb_viewer_type")->click();
+        }
+        QCOMPARE(types.count(), 3);
+        QCOMPARE(types.at(0).at(0).value<tarvo::STREAM_TYPE>(), tarvo::APS_STREAM);
+        QCOMPARE(types.at(1).at(0).value<tarvo::STREAM_TYPE>(), tarvo::DVS_APS_STREAM);
+        QCOMPARE(types.at(2).at(0).value<tarvo::STREAM_TYPE>(), tarvo::DVS_STREAM);
+    }
+
     void dialogFieldsReadBackWhatWasWritten()
     {
         CancelledChooser exportDialog;
