@@ -197,6 +197,14 @@ private Q_SLOTS:
         QVERIFY(!engine->isPlaying());
         QVERIFY(!play->isChecked());
 
+        // A click on the track seeks there and shows the window from there.
+        VxThreeHandleSlider* track = window.timeSlider();
+        const QPoint middle(int(track->positionForValue(kStart + 150000)), track->height() / 2);
+        const uint64_t clicked = track->valueForPosition(middle.x());
+        QTest::mouseClick(track, Qt::LeftButton, {}, middle);
+        QVERIFY(clicked > kStart + 100000 && clicked < kStart + 200000);
+        QCOMPARE(engine->currentTimestamp(), clicked + engine->accTime());
+
         // The stop button rewinds to the range start.
         window.findChild<QPushButton*>("pb_stop")->click();
         QCOMPARE(engine->currentTimestamp(), kStart);
