@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,12 +32,12 @@ int litPixelsInFirstRow(const QImage& image, const QColor& background)
     return lit;
 }
 
-QImage lastImage(const QSignalSpy& spy)
+QImage lastImage(const QList<QList<QVariant>>& spy)
 {
     return spy.last().at(0).value<QImage>();
 }
 
-std::vector<uint64_t> positions(const QSignalSpy& spy)
+std::vector<uint64_t> positions(const QList<QList<QVariant>>& spy)
 {
     std::vector<uint64_t> out;
     for (const QList<QVariant>& args : spy) {
@@ -62,7 +61,7 @@ private:
     // Loads the test recording and waits for the load thread to finish.
     void load(VxEventProcessor& processor, const QString& path)
     {
-        QSignalSpy loading(&processor, &VxEventProcessor::signalLoadingStatus);
+        MainThreadSpy loading(&processor, &VxEventProcessor::signalLoadingStatus);
         processor.loadFile(path);
         QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 2, 20000);
         QCOMPARE(loading.last().at(0).toBool(), false);
@@ -100,12 +99,12 @@ private Q_SLOTS:
         // The play button: checked by the engine's status, it starts and stops the play thread.
         connect(&processor, &VxEventProcessor::signalPlayStatus, &processor,
                 &VxEventProcessor::slotPlaybackCtrl);
-        QSignalSpy starts(&processor, &VxEventProcessor::signalStartTimeStamp);
-        QSignalSpy ends(&processor, &VxEventProcessor::signalEndTimeStamp);
-        QSignalSpy status(&processor, &VxEventProcessor::signalPlayStatus);
-        QSignalSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
-        QSignalSpy local(&processor, &VxEventProcessor::signalLocalTime);
-        QSignalSpy images(&processor, &VxEventProcessor::signalEventImage);
+        MainThreadSpy starts(&processor, &VxEventProcessor::signalStartTimeStamp);
+        MainThreadSpy ends(&processor, &VxEventProcessor::signalEndTimeStamp);
+        MainThreadSpy status(&processor, &VxEventProcessor::signalPlayStatus);
+        MainThreadSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
+        MainThreadSpy local(&processor, &VxEventProcessor::signalLocalTime);
+        MainThreadSpy images(&processor, &VxEventProcessor::signalEventImage);
 
         processor.loadFile(m_recording);
         QTRY_VERIFY_WITH_TIMEOUT(status.count() >= 1 && status.last().at(0).toBool(), 20000);
@@ -136,7 +135,7 @@ private Q_SLOTS:
                 &VxEventProcessor::slotPlaybackCtrl);
         processor.slotPlayLoop(true);
         processor.setFps(10); // 100 ms of event time a frame
-        QSignalSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
+        MainThreadSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
         processor.loadFile(m_recording);
         auto wrapped = [&] {
             const std::vector<uint64_t> seen = positions(position);
@@ -163,8 +162,8 @@ private Q_SLOTS:
     {
         VxEventProcessor processor(m_config);
         load(processor, m_recording);
-        QSignalSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
-        QSignalSpy images(&processor, &VxEventProcessor::signalEventImage);
+        MainThreadSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
+        MainThreadSpy images(&processor, &VxEventProcessor::signalEventImage);
         const QColor background = m_config->backgroundColor();
 
         processor.nextFrame();
@@ -225,7 +224,7 @@ private Q_SLOTS:
     void pixelRulesAndThemes()
     {
         VxEventProcessor processor(m_config);
-        QSignalSpy images(&processor, &VxEventProcessor::signalEventImage);
+        MainThreadSpy images(&processor, &VxEventProcessor::signalEventImage);
         using tarvo::Event2D;
         std::vector<Event2D> events;
         auto add = [&](int x, int y, int polarity, int count) {
@@ -282,8 +281,8 @@ private Q_SLOTS:
     {
         VxEventProcessor processor(m_config);
         load(processor, m_recording);
-        QSignalSpy tips(&processor, &VxEventProcessor::signalShowLeftBottomTips);
-        QSignalSpy loading(&processor, &VxEventProcessor::signalLoadingStatus);
+        MainThreadSpy tips(&processor, &VxEventProcessor::signalShowLeftBottomTips);
+        MainThreadSpy loading(&processor, &VxEventProcessor::signalLoadingStatus);
 
         const QString cutPath = m_dir->filePath("cut.raw");
         processor.slotCutRawFile(cutPath, m_dir->path(), kStart + 100000, kStart + 200000);
@@ -296,8 +295,8 @@ private Q_SLOTS:
 
         // The cut file plays on its own and holds only the range.
         VxEventProcessor second(m_config);
-        QSignalSpy starts(&second, &VxEventProcessor::signalStartTimeStamp);
-        QSignalSpy ends(&second, &VxEventProcessor::signalEndTimeStamp);
+        MainThreadSpy starts(&second, &VxEventProcessor::signalStartTimeStamp);
+        MainThreadSpy ends(&second, &VxEventProcessor::signalEndTimeStamp);
         load(second, cutPath);
         QVERIFY(starts.first().at(0).value<uint64_t>() >= kStart + 100000);
         QVERIFY(ends.first().at(0).value<uint64_t>() <= kStart + 200000);
@@ -323,12 +322,12 @@ private Q_SLOTS:
         QCOMPARE(processor->interval(), uint64_t(30303));
 
         // Steps without a file do nothing.
-        QSignalSpy position(processor.get(), &VxEventProcessor::signalRealTimeTimeStamp);
+        MainThreadSpy position(processor.get(), &VxEventProcessor::signalRealTimeTimeStamp);
         processor->nextFrame();
         processor->preFrame();
         processor->setPlayPos(kStart);
         processor->slotPlaybackReset();
-        QSignalSpy refused(processor.get(), &VxEventProcessor::signalPlayStatus);
+        MainThreadSpy refused(processor.get(), &VxEventProcessor::signalPlayStatus);
         processor->slotPlaybackCtrl(true);
         QVERIFY(!processor->isPlaying());
         QCOMPARE(position.count(), 0);
@@ -341,7 +340,7 @@ private Q_SLOTS:
         QVERIFY(!processor->isLoading());
 
         // A missing recording gives a reader whose load fails: nothing is played.
-        QSignalSpy status(processor.get(), &VxEventProcessor::signalPlayStatus);
+        MainThreadSpy status(processor.get(), &VxEventProcessor::signalPlayStatus);
         load(*processor, m_dir->filePath("missing.raw"));
         for (const QList<QVariant>& args : status) {
             QVERIFY(!args.at(0).toBool());
