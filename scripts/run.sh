@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, makes sure a demo recording exists in the default input
-# folder and opens it.
+# folder and starts the viewer, where File > Open Recording opens that folder.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -18,4 +18,5 @@ if [ ! -s "$demo" ]; then
     "$root/build/cli/tarvo" synth "$demo" --duration-us 10000000 --rate-mev 2 --trigger-hz 10 --seed 1
 fi
 
-"$root/build/cli/tarvo" info "$demo"
+echo "Demo recording: $demo (File > Open Recording in the viewer)"
+exec "$root/build/viewer/TarvoScope"

@@ -3,20 +3,55 @@
 
 #include "AppConfig.h"
 #include "AppStartup.h"
+#include "ShowImageForm.h"
 #include "VXMessageBox.h"
+#include "VxEventProcessor.h"
 #include "VxFilePathReminderForm.h"
+#include "VxGraphicsView.h"
+#include "VxRangeFileDialog.h"
+#include "VxThreeHandleSlider.h"
+#include "VxToolTip.h"
+#include "WaitingWin.h"
 #include "WidgetWindowAgent.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGraphicsDropShadowEffect>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kSettingAreaWidth = 500;
+
+void addShadow(QWidget* widget)
+{
+    auto* shadow = new QGraphicsDropShadowEffect(widget);
+    shadow->setOffset(0, 3);
+    shadow->setColor(QColor(0, 0, 0, 41));
+    shadow->setBlurRadius(6);
+    widget->setGraphicsEffect(shadow);
+}
+
+void repolish(QWidget* widget)
+{
+    widget->style()->unpolish(widget);
+    widget->style()->polish(widget);
+}
+
+} // namespace
 
 MainWidget::MainWidget(QWidget* parent)
     : QWidget(parent), m_ui(new Ui::MainWidget), m_windowAgent(new QWK::WidgetWindowAgent(this))
@@ -31,32 +66,107 @@ MainWidget::MainWidget(QWidget* parent)
     m_windowAgent->setSystemButton(QWK::WindowAgentBase::Close, m_ui->pb_win_close);
     m_windowAgent->setHitTestVisible(m_ui->frame_menu_button);
 
+    m_textOpenRecording = tr("Open Recording");
+    m_textSaveAs = tr("Save as...");
+    m_textCutRecording = tr("Cut Recording");
     m_textQuit = tr("Quit");
+    m_textOpenCamera = tr("Open Camera");
+    m_textCameraInfo = tr("Camera Info");
+    m_textIpConfig = tr("IP Configuration");
+    m_textGeneralSetting = tr("General Setting");
     m_textLanguage = tr("EN/中文");
     m_textAboutUs = tr("About us");
-    createMenus();
+    m_textToggleStartEnd = tr("Toggle Start/End Point");
 
     qRegisterMetaType<VxMessageType>("VxMessageType");
-    // Queued, so that notices raised on any thread reach the toast through the GUI thread.
-    connect(this, &MainWidget::signalShowLeftBottomTips, this, &MainWidget::slotShowLeftBottomTips,
-            Qt::QueuedConnection);
+    m_eventProcessor = new VxEventProcessor(AppConfig::instance());
 
+    m_slider = new VxThreeHandleSlider(Qt::Horizontal, this);
+    m_slider->setObjectName("time_slider");
+    m_ui->layout_time_slider->addWidget(m_slider);
+
+    m_waitingWin = new WaitingWin(m_ui->widget_show_image);
+    m_waitingWin->close();
+
+    m_ui->splitter->setStretchFactor(0, 1);
+    m_ui->splitter->setStretchFactor(1, 10);
+    m_ui->splitter->setContentsMargins(10, 10, 10, 10);
+    addShadow(m_ui->frame_setting);
+    addShadow(m_ui->frame_main);
+    // Keys belong to the window (Space, Left, Right), not to the view's scrolling.
+    setFocusPolicy(Qt::StrongFocus);
+    m_ui->widget_show_image->view()->setFocusPolicy(Qt::NoFocus);
+    createTooltips();
+    createViewerSettingMenu();
+    createMenus();
+    createSidePanels();
+    connectEngine();
+
+    setPlaybackEnabled(false);
+    m_ui->pb_record->setEnabled(false);
     m_restartLauncher = [] { return QProcess::startDetached(QCoreApplication::applicationFilePath(), {}); };
     m_appConfig = AppConfig::instance();
 }
 
 MainWidget::~MainWidget()
 {
+    // The engine joins its threads; its queued signals to the widgets die with it.
+    delete m_eventProcessor;
+    m_eventProcessor = nullptr;
+    delete m_waitingWin;
+    m_waitingWin = nullptr;
     delete m_ui;
+}
+
+// ---- construction ----------------------------------------------------------------------------
+
+void MainWidget::createTooltips()
+{
+    const std::pair<QWidget*, QString> tips[] = {
+        {m_ui->pb_play, tr("Play/Stop")},
+        {m_ui->pb_record, tr("Start/Stop recording")},
+        {m_ui->pb_prv, tr("Previous frame")},
+        {m_ui->pb_next, tr("Next frame")},
+        {m_ui->pb_stop, tr("Reset the playback progress to the beginning")},
+        {m_ui->pb_loop, tr("Select to automatically replay at the end of the playback")},
+    };
+    for (const auto& [target, text] : tips) {
+        auto* tip = new VxToolTip(text, VxToolTip::AlignCenterAbove, this);
+        tip->attachToWidget(target);
+    }
+}
+
+void MainWidget::createViewerSettingMenu()
+{
+    m_menuViewerSetting = new QMenu(this);
+    m_actionToggleStartEnd = m_menuViewerSetting->addAction(m_textToggleStartEnd);
+    m_actionToggleStartEnd->setCheckable(true);
+    connect(m_actionToggleStartEnd, &QAction::triggered, this, &MainWidget::slotStartEndPointEditable);
 }
 
 void MainWidget::createMenus()
 {
     m_menuFile = new QMenu(this);
+    m_menuFile->addAction(QIcon(":/img/icon/icon_menu_open.svg"), m_textOpenRecording);
+    m_actionSaveAs = m_menuFile->addAction(m_textSaveAs);
+    m_actionCutRecording = m_menuFile->addAction(m_textCutRecording);
+    m_menuFile->addSeparator();
     m_menuFile->addAction(m_textQuit);
+    m_actionSaveAs->setVisible(false);
+    m_actionCutRecording->setVisible(false);
     m_ui->pb_menu_file->setMenu(m_menuFile);
 
+    m_menuDevice = new QMenu(this);
+    m_menuDevice->addAction(QIcon(":/img/icon/icon_camera.svg"), m_textOpenCamera);
+    m_menuDevice->addAction(m_textCameraInfo);
+    m_ui->pb_menu_device->setMenu(m_menuDevice);
+
+    m_menuTools = new QMenu(this);
+    m_menuTools->addAction(m_textIpConfig);
+    m_ui->pb_menu_tools->setMenu(m_menuTools);
+
     m_menuSetting = new QMenu(this);
+    m_menuSetting->addAction(QIcon(":/img/icon/icon_setting_general.svg"), m_textGeneralSetting);
     m_menuSetting->addAction(QIcon(":/img/icon/icon_language.svg"), m_textLanguage);
     m_ui->pb_menu_setting->setMenu(m_menuSetting);
 
@@ -64,20 +174,208 @@ void MainWidget::createMenus()
     m_menuHelp->addAction(QIcon(":/img/icon/icon_about.svg"), m_textAboutUs);
     m_ui->pb_menu_help->setMenu(m_menuHelp);
 
-    for (QMenu* menu : {m_menuFile, m_menuSetting, m_menuHelp}) {
+    for (QMenu* menu : {m_menuFile, m_menuDevice, m_menuTools, m_menuSetting, m_menuHelp}) {
         connect(menu, &QMenu::triggered, this, &MainWidget::openActionSlot);
     }
 }
 
+void MainWidget::createSidePanels()
+{
+    // The settings panels proper arrive with the camera settings; until then each place shows
+    // its title so that the side bar already works.
+    auto makePanel = [this](const QString& name, const QString& title) {
+        auto* panel = new QFrame(this);
+        panel->setObjectName(name);
+        auto* layout = new QVBoxLayout(panel);
+        layout->setContentsMargins(16, 16, 16, 16);
+        auto* label = new QLabel(title, panel);
+        label->setStyleSheet("color: #004B6A; font-size: 14px;");
+        layout->addWidget(label);
+        layout->addStretch(1);
+        m_ui->layout_sidebar_setting->addWidget(panel);
+        return panel;
+    };
+    m_cameraPanel = makePanel("panel_camera_setting", tr("Camera"));
+    m_dvsPanel = makePanel("panel_dvs_setting", tr("Event sensor"));
+    m_apsPanel = makePanel("panel_aps_setting", tr("Frame sensor"));
+    m_dvsPanel->hide();
+    m_apsPanel->hide();
+    m_cameraPanel->hide();
+    showSidePanel(nullptr);
+}
+
+void MainWidget::connectEngine()
+{
+    VxEventProcessor* engine = m_eventProcessor;
+    connect(this, &MainWidget::signalOpenRawFile, engine, &VxEventProcessor::loadFile);
+    connect(this, &MainWidget::signalPlaybackReset, engine, &VxEventProcessor::slotPlaybackReset);
+    connect(this, &MainWidget::signalExportVideo, engine, &VxEventProcessor::slotExportVideo);
+    connect(this, &MainWidget::signalCutRawFile, engine, &VxEventProcessor::slotCutRawFile);
+
+    connect(m_ui->pb_play, &QPushButton::toggled, engine, &VxEventProcessor::slotPlaybackCtrl);
+    connect(m_ui->pb_prv, &QPushButton::pressed, engine, &VxEventProcessor::preFrame);
+    connect(m_ui->pb_next, &QPushButton::pressed, engine, &VxEventProcessor::nextFrame);
+    connect(m_ui->pb_stop, &QPushButton::pressed, engine, &VxEventProcessor::slotPlaybackReset);
+    connect(m_ui->pb_loop, &QPushButton::toggled, engine, &VxEventProcessor::slotPlayLoop);
+
+    connect(m_slider, &VxThreeHandleSlider::centerValueMove, engine, &VxEventProcessor::setPlayPos);
+    connect(m_slider, &VxThreeHandleSlider::centerValueTrackClick, engine, &VxEventProcessor::setPlayPos);
+    connect(m_slider, &VxThreeHandleSlider::lowerValueChanged, engine,
+            &VxEventProcessor::slotSetLowerTimeStamp);
+    connect(m_slider, &VxThreeHandleSlider::upperValueChanged, engine,
+            &VxEventProcessor::slotSetUpperTimeStamp);
+
+    connect(engine, &VxEventProcessor::signalEventImage, m_ui->widget_show_image,
+            &ShowImageForm::slotShowImage);
+    connect(engine, &VxEventProcessor::signalRealTimeTimeStamp, this, &MainWidget::showTimeStamp);
+    connect(engine, &VxEventProcessor::signalLocalTime, this, &MainWidget::showLocalTime);
+    connect(engine, &VxEventProcessor::signalStartTimeStamp, m_slider, &VxThreeHandleSlider::setMinimum);
+    connect(engine, &VxEventProcessor::signalEndTimeStamp, m_slider, &VxThreeHandleSlider::setMaximum);
+    connect(engine, &VxEventProcessor::signalPlayStatus, m_ui->pb_play, &QPushButton::setChecked);
+    connect(engine, &VxEventProcessor::signalLoadingStatus, this, &MainWidget::slotSetWaitWinStatus);
+    connect(engine, &VxEventProcessor::signalShowLeftBottomTips, this, &MainWidget::slotShowLeftBottomTips);
+
+    connect(this, &MainWidget::triggerEventsToShow, this, qOverload<>(&MainWidget::getEventsToShow));
+    connect(this, &MainWidget::triggerShowPixmap, this, qOverload<QPixmap*>(&MainWidget::getEventsToShow));
+    connect(this, &MainWidget::setShowCameraLiveUI, this, &MainWidget::showCameraPlayingUI);
+    connect(this, &MainWidget::resetShowCameraFormTitle, this, &MainWidget::setShowTitleInfo);
+    connect(this, &MainWidget::toShowCameraSerial, this, &MainWidget::showCameraSerial);
+    connect(this, &MainWidget::toShowCameraTimestamp, this, &MainWidget::showTimeStamp);
+    // Queued, so that notices raised on any thread reach the toast through the GUI thread.
+    connect(this, &MainWidget::signalShowLeftBottomTips, this, &MainWidget::slotShowLeftBottomTips,
+            Qt::QueuedConnection);
+}
+
+// ---- menus and commands ----------------------------------------------------------------------
+
 void MainWidget::openActionSlot(QAction* action)
 {
     const QString text = action->text();
-    if (text == m_textQuit) {
+    if (text == m_textOpenRecording) {
+        slotOpenRecording();
+    } else if (text == m_textSaveAs) {
+        slotSaveAs();
+    } else if (text == m_textCutRecording) {
+        slotCutRecording();
+    } else if (text == m_textQuit) {
         close();
+    } else if (text == m_textOpenCamera) {
+        slotOpenCamera();
+    } else if (text == m_textCameraInfo) {
+        slotShowCameraInfo();
+    } else if (text == m_textIpConfig) {
+        slotShowToolIPConfig();
+    } else if (text == m_textGeneralSetting) {
+        on_pb_fold_general_setting_clicked();
     } else if (text == m_textLanguage) {
         slotSwitchLanguage();
     } else if (text == m_textAboutUs) {
         slotOpenWebPage();
+    }
+}
+
+void MainWidget::slotOpenRecording()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Select a raw file"), m_appConfig->inputRawFilePath(), tr("RAW files (*.raw)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    openRecording(path);
+}
+
+void MainWidget::openRecording(const QString& path)
+{
+    // A live camera stops before a recording takes the view.
+    if (m_viewerType == ViewerDvsCamera || m_viewerType == ViewerFusionCamera) {
+        on_pb_play_clicked(false);
+    }
+    const QFileInfo file(path);
+    m_appConfig->setInputRawFilePath(file.absolutePath());
+    const QString video = QString("%1/%2.mp4").arg(file.absolutePath(), file.completeBaseName());
+    m_ui->lb_viewer_file_name->setText(tr("File name: ") + file.fileName());
+    if (QFileInfo::exists(video)) {
+        m_viewerType = ViewerFusionFile;
+        emit signalOpenRawFile(QString());
+        emit signalOpenFusionFile(path);
+        m_actionSaveAs->setVisible(false);
+        m_actionCutRecording->setVisible(false);
+        // Nothing plays fusion recordings yet: say so instead of showing a dead view.
+        setPlaybackEnabled(false);
+        slotShowLeftBottomTips(tr("Fusion playback is not available yet."), VxMessageType::Warning,
+                               QString());
+    } else {
+        m_viewerType = ViewerRawFile;
+        emit signalOpenRawFile(path);
+        emit signalOpenFusionFile(QString());
+        m_actionSaveAs->setVisible(true);
+        m_actionCutRecording->setVisible(true);
+        setPlaybackEnabled(true);
+    }
+    m_cameraPanel->setEnabled(true);
+}
+
+void MainWidget::slotSaveAs()
+{
+    if (m_viewerType != ViewerRawFile) {
+        slotShowLeftBottomTips(tr("Please open a raw file first."), VxMessageType::Warning, QString());
+        return;
+    }
+    VxExportVideoUI dialog(this);
+    dialog.setStartTime(m_slider->rangeStart());
+    dialog.setEndTime(m_slider->rangeEnd());
+    dialog.setDirectory(m_appConfig->videoSavePath());
+    dialog.setFileName(QDateTime::currentDateTime().toString("yyyyMMdd_HHmmss") + ".mp4");
+    if (dialog.exec() == QDialog::Accepted) {
+        emit signalExportVideo(dialog.fullPath(), dialog.directory(), dialog.startTime(), dialog.endTime());
+    }
+}
+
+void MainWidget::slotCutRecording()
+{
+    if (m_viewerType != ViewerRawFile) {
+        slotShowLeftBottomTips(tr("Please open a raw file first."), VxMessageType::Warning, QString());
+        return;
+    }
+    VxCutRawFile dialog(this);
+    dialog.setStartTime(m_slider->rangeStart());
+    dialog.setEndTime(m_slider->rangeEnd());
+    dialog.setDirectory(m_appConfig->outputRawFilePath());
+    dialog.setFileName(QDateTime::currentDateTime().toString("yyyyMMdd_HHmmss") + ".raw");
+    if (dialog.exec() == QDialog::Accepted) {
+        emit signalCutRawFile(dialog.fullPath(), dialog.directory(), dialog.startTime(), dialog.endTime());
+    }
+}
+
+// Cameras, recording and the camera dialogs come with the camera support; their entries and
+// buttons are in place and do nothing yet.
+void MainWidget::slotOpenCamera() {}
+void MainWidget::slotShowCameraInfo() {}
+void MainWidget::slotShowToolIPConfig() {}
+void MainWidget::initDvsCameraSettings() {}
+void MainWidget::on_pb_record_clicked() {}
+
+void MainWidget::on_pb_play_clicked(bool checked)
+{
+    // Recordings play through the toggled connection to the engine; this is the live camera's.
+    Q_UNUSED(checked);
+}
+
+void MainWidget::getEventsToShow()
+{
+    if (m_viewerType == ViewerDvsCamera) {
+        m_eventProcessor->showLatest();
+    }
+}
+
+void MainWidget::getEventsToShow(QPixmap* pixmap)
+{
+    if (!pixmap) {
+        return;
+    }
+    m_ui->widget_show_image->showPixMap(*pixmap);
+    if (m_viewerType == ViewerDvsCamera) {
+        emit toShowCameraTimestamp(m_eventProcessor->lastBatchTimestamp());
     }
 }
 
@@ -104,6 +402,65 @@ void MainWidget::slotOpenWebPage()
     }
 }
 
+// ---- displays --------------------------------------------------------------------------------
+
+QString MainWidget::timeText(uint64_t timestamp_us)
+{
+    const uint64_t minutes = timestamp_us / 60000000;
+    const uint64_t seconds = (timestamp_us / 1000000) % 60;
+    const uint64_t micros = timestamp_us % 1000000;
+    return QString("%1:%2:%3")
+        .arg(minutes, 2, 10, QChar('0'))
+        .arg(seconds, 2, 10, QChar('0'))
+        .arg(micros, 6, 10, QChar('0'));
+}
+
+void MainWidget::showTimeStamp(uint64_t timestamp_us)
+{
+    if (m_viewerType == ViewerRawFile || m_viewerType == ViewerFusionFile) {
+        m_slider->setCenterValue(timestamp_us);
+        m_ui->label_time->setText(timeText(timestamp_us) + "/" + timeText(m_slider->rangeEnd()));
+    } else {
+        m_ui->label_show_timestamp_info->setText(timeText(timestamp_us));
+    }
+}
+
+void MainWidget::showLocalTime(QString local_time)
+{
+    m_ui->label_show_timestamp_info->setText(local_time);
+}
+
+void MainWidget::showCameraSerial(QString serial)
+{
+    m_ui->label_show_camera_info->setText(serial);
+}
+
+void MainWidget::setShowTitleInfo(bool show)
+{
+    Q_UNUSED(show);
+    m_ui->label_show_timestamp_info->clear();
+    m_ui->label_show_camera_info->clear();
+}
+
+void MainWidget::showCameraPlayingUI(bool playing)
+{
+    setPlaybackEnabled(!playing);
+    if (playing) {
+        m_ui->label_time->setText("--/--");
+    }
+}
+
+void MainWidget::setPlaybackEnabled(bool enabled)
+{
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->pb_prv), static_cast<QWidget*>(m_ui->pb_play),
+          static_cast<QWidget*>(m_ui->pb_stop), static_cast<QWidget*>(m_ui->pb_next),
+          static_cast<QWidget*>(m_ui->pb_loop), static_cast<QWidget*>(m_ui->pb_viewer_setting),
+          static_cast<QWidget*>(m_slider)}) {
+        widget->setEnabled(enabled);
+    }
+}
+
 void MainWidget::slotShowLeftBottomTips(QString text, VxMessageType type, QString file_path)
 {
     auto* toast = new VxFilePathReminderForm(text, type, file_path, this);
@@ -111,6 +468,95 @@ void MainWidget::slotShowLeftBottomTips(QString text, VxMessageType type, QStrin
     toast->show();
     toast->raise();
 }
+
+void MainWidget::slotSetSliderStartTime(uint64_t timestamp_us)
+{
+    m_slider->setMinimum(timestamp_us);
+}
+
+void MainWidget::slotSetSliderEndTime(uint64_t timestamp_us)
+{
+    m_slider->setMaximum(timestamp_us);
+}
+
+void MainWidget::slotSetWaitWinStatus(bool show)
+{
+    if (show) {
+        m_waitingWin->show();
+    } else {
+        m_waitingWin->close();
+    }
+}
+
+void MainWidget::updateStatusBar()
+{
+    m_ui->lb_status_bar->setText(m_statusCamera + m_statusBandwidth + m_statusEventRate + m_statusOther);
+}
+
+// ---- side bar and play bar -------------------------------------------------------------------
+
+void MainWidget::showSidePanel(QFrame* panel)
+{
+    for (QFrame* candidate : {m_cameraPanel, m_dvsPanel, m_apsPanel}) {
+        candidate->setVisible(candidate == panel);
+    }
+    m_ui->pb_fold_setting->setChecked(panel && panel == m_cameraPanel);
+    m_ui->pb_fold_dvs_setting->setChecked(panel && panel == m_dvsPanel);
+    m_ui->pb_fold_aps_setting->setChecked(panel && panel == m_apsPanel);
+    const int sideBar = m_ui->widget_side_bar->maximumWidth();
+    const int width = panel ? kSettingAreaWidth : sideBar;
+    m_ui->frame_setting->setMaximumWidth(width);
+    m_ui->frame_setting->setMinimumWidth(width);
+    const int total = m_ui->splitter->width();
+    m_ui->splitter->setSizes({width, std::max(total - width, 1)});
+}
+
+void MainWidget::on_pb_fold_setting_clicked(bool checked)
+{
+    showSidePanel(checked ? m_cameraPanel : nullptr);
+}
+
+void MainWidget::on_pb_fold_dvs_setting_clicked(bool checked)
+{
+    showSidePanel(checked ? m_dvsPanel : nullptr);
+}
+
+void MainWidget::on_pb_fold_aps_setting_clicked(bool checked)
+{
+    showSidePanel(checked ? m_apsPanel : nullptr);
+}
+
+void MainWidget::on_pb_fold_general_setting_clicked()
+{
+    // The general settings dialog arrives with the settings; the button does not stay down.
+    m_ui->pb_fold_general_setting->setChecked(false);
+}
+
+void MainWidget::on_pb_viewer_setting_clicked(bool checked)
+{
+    Q_UNUSED(checked);
+    // Above the button, right-aligned with it.
+    const QSize size = m_menuViewerSetting->sizeHint();
+    const QPoint corner = m_ui->pb_viewer_setting->mapToGlobal(
+        QPoint(m_ui->pb_viewer_setting->width() - size.width(), -size.height()));
+    m_menuViewerSetting->popup(corner);
+}
+
+void MainWidget::slotStartEndPointEditable(bool editable)
+{
+    m_slider->setMode(editable ? VxThreeHandleSlider::CenterAndRange : VxThreeHandleSlider::CenterOnly);
+}
+
+void MainWidget::on_pb_viewer_type_clicked()
+{
+    static const char* const kTypes[] = {"dvs", "aps", "fusion"};
+    m_showType = (m_showType + 1) % 3;
+    m_ui->pb_viewer_type->setProperty("type", kTypes[m_showType]);
+    repolish(m_ui->pb_viewer_type);
+    emit signalSetViewerShowType(static_cast<tarvo::STREAM_TYPE>(m_showType));
+}
+
+// ---- window ----------------------------------------------------------------------------------
 
 void MainWidget::on_pb_win_min_clicked()
 {
@@ -145,8 +591,7 @@ void MainWidget::setTitleBarCorners(bool rounded)
 void MainWidget::maximizedChanged(bool maximized)
 {
     m_ui->pb_win_max->setProperty("type", maximized ? "restore" : "maxsize");
-    m_ui->pb_win_max->style()->unpolish(m_ui->pb_win_max);
-    m_ui->pb_win_max->style()->polish(m_ui->pb_win_max);
+    repolish(m_ui->pb_win_max);
 }
 
 void MainWidget::showEvent(QShowEvent* event)
@@ -161,6 +606,33 @@ void MainWidget::showEvent(QShowEvent* event)
             move(frame.topLeft());
         }
     }
+}
+
+void MainWidget::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (m_waitingWin && m_waitingWin->isVisible()) {
+        m_waitingWin->centerOnWidget();
+    }
+}
+
+void MainWidget::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+        m_ui->pb_play->click();
+        break;
+    case Qt::Key_Left:
+        m_ui->pb_prv->click();
+        break;
+    case Qt::Key_Right:
+        m_ui->pb_next->click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void MainWidget::changeEvent(QEvent* event)

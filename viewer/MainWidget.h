@@ -2,13 +2,23 @@
 
 #include "VxMessageType.h"
 
+#include "TarvoDriver/DvsTypes.h"
+
+#include <QPixmap>
+#include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 
 class QAction;
+class QFrame;
 class QMenu;
 class AppConfig;
+class VxEventProcessor;
+class VxThreeHandleSlider;
+class VxToolTip;
+class WaitingWin;
 
 namespace QWK {
 class WidgetWindowAgent;
@@ -17,13 +27,24 @@ namespace Ui {
 class MainWidget;
 }
 
-// The viewer's main window: a frameless window with its own title bar, menus, the image view
-// and a status line.
+// The viewer's main window: a frameless window with its own title bar, menus, the settings side
+// bar, the event image, the timeline and play bar, and a status line. It owns the playback
+// engine and routes the user's commands to it.
 class MainWidget : public QWidget
 {
     Q_OBJECT
 
 public:
+    // What the window shows.
+    enum ViewerType
+    {
+        ViewerNone = 0,
+        ViewerDvsCamera = 1,
+        ViewerFusionCamera = 2,
+        ViewerRawFile = 3,
+        ViewerFusionFile = 4,
+    };
+
     // Starts a fresh copy of the program; true when it was started.
     using RestartLauncher = std::function<bool()>;
 
@@ -33,17 +54,72 @@ public:
     // Replaces how the program restarts after a language switch (tests start nothing).
     void setRestartLauncher(RestartLauncher launcher) { m_restartLauncher = std::move(launcher); }
     QWK::WidgetWindowAgent* windowAgent() const { return m_windowAgent; }
+    VxEventProcessor* eventProcessor() const { return m_eventProcessor; }
+    VxThreeHandleSlider* timeSlider() const { return m_slider; }
+    WaitingWin* waitingWin() const { return m_waitingWin; }
+    int viewerType() const { return m_viewerType; }
+    int showType() const { return m_showType; }
+    QAction* saveAsAction() const { return m_actionSaveAs; }
+    QAction* cutRecordingAction() const { return m_actionCutRecording; }
+
+    // Opens a recording as the file chooser does once a file is picked: a RAW file alone plays
+    // back, one with an MP4 of the same base name beside it is a fusion recording.
+    void openRecording(const QString& path);
+
+    // Time text of the timeline: minutes (at least two digits), seconds and microseconds.
+    static QString timeText(uint64_t timestamp_us);
 
 Q_SIGNALS:
+    void triggerEventsToShow();
+    void triggerShowPixmap(QPixmap* pixmap);
+    void resetShowCameraFormTitle(bool show);
+    void toShowCameraSerial(QString serial);
+    void toShowCameraTimestamp(uint64_t timestamp_us);
+    void setShowCameraLiveUI(bool playing);
+    void signalSetViewerShowType(tarvo::STREAM_TYPE type);
+    void signalFusionFilePlayControl(bool play);
     void signalShowLeftBottomTips(QString text, VxMessageType type, QString file_path);
+    void signalPlaybackReset();
+    void signalPlaybackCtrl(bool play);
+    void signalOpenRawFile(QString path);
+    void signalOpenFusionFile(QString path);
+    void signalExportVideo(QString out_path, QString out_dir, uint64_t start_ts, uint64_t end_ts);
+    void signalCutRawFile(QString out_path, QString out_dir, uint64_t start_ts, uint64_t end_ts);
+    void signalRecByTime(uint32_t seconds, QString path);
 
 public Q_SLOTS:
+    void initDvsCameraSettings();
+    void showCameraPlayingUI(bool playing);
+    void on_pb_record_clicked();
     void on_pb_win_min_clicked();
     void on_pb_win_max_clicked();
     void on_pb_win_close_clicked();
     void maximizedChanged(bool maximized);
     void openActionSlot(QAction* action);
+    void slotOpenRecording();
+    void slotShowToolIPConfig();
+    void slotSaveAs();
+    void slotCutRecording();
+    void slotOpenCamera();
+    void slotShowCameraInfo();
+    void setShowTitleInfo(bool show);
+    void showCameraSerial(QString serial);
+    void showTimeStamp(uint64_t timestamp_us);
+    void showLocalTime(QString local_time);
+    void on_pb_fold_setting_clicked(bool checked);
+    void on_pb_viewer_setting_clicked(bool checked);
+    void slotStartEndPointEditable(bool editable);
+    void on_pb_fold_general_setting_clicked();
+    void on_pb_fold_dvs_setting_clicked(bool checked);
+    void on_pb_fold_aps_setting_clicked(bool checked);
+    void on_pb_viewer_type_clicked();
+    void on_pb_play_clicked(bool checked);
     void slotShowLeftBottomTips(QString text, VxMessageType type, QString file_path);
+    void getEventsToShow();
+    void getEventsToShow(QPixmap* pixmap);
+    void slotSetSliderStartTime(uint64_t timestamp_us);
+    void slotSetSliderEndTime(uint64_t timestamp_us);
+    void slotSetWaitWinStatus(bool show);
     // Asks whether to restart in the other language and does so on consent.
     void slotSwitchLanguage();
     // Asks whether to open the maker's web page in the browser.
@@ -52,20 +128,63 @@ public Q_SLOTS:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createMenus();
+    void createViewerSettingMenu();
+    void createSidePanels();
+    void createTooltips();
+    void connectEngine();
     void setTitleBarCorners(bool rounded);
+    // Shows one of the side panels (or none) and sizes the settings area to fit.
+    void showSidePanel(QFrame* panel);
+    void setPlaybackEnabled(bool enabled);
+    void updateStatusBar();
 
     Ui::MainWidget* m_ui;
     QWK::WidgetWindowAgent* m_windowAgent;
     AppConfig* m_appConfig = nullptr;
     RestartLauncher m_restartLauncher;
 
+    VxEventProcessor* m_eventProcessor = nullptr;
+    VxThreeHandleSlider* m_slider = nullptr;
+    WaitingWin* m_waitingWin = nullptr;
+    QFrame* m_cameraPanel = nullptr;
+    QFrame* m_dvsPanel = nullptr;
+    QFrame* m_apsPanel = nullptr;
+
+    int m_viewerType = ViewerNone;
+    int m_showType = 0;
+    uint16_t m_liveFps = 33;
+    uint64_t m_accTimeUs = 33333;
+    bool m_recording = false;
+
+    QString m_statusCamera;
+    QString m_statusBandwidth;
+    QString m_statusEventRate;
+    QString m_statusOther;
+
+    QString m_textOpenRecording;
+    QString m_textSaveAs;
+    QString m_textCutRecording;
     QString m_textQuit;
+    QString m_textOpenCamera;
+    QString m_textCameraInfo;
+    QString m_textIpConfig;
+    QString m_textGeneralSetting;
     QString m_textLanguage;
     QString m_textAboutUs;
+    QString m_textToggleStartEnd;
+
     QMenu* m_menuFile = nullptr;
+    QMenu* m_menuDevice = nullptr;
     QMenu* m_menuSetting = nullptr;
     QMenu* m_menuHelp = nullptr;
+    QMenu* m_menuTools = nullptr;
+    QMenu* m_menuViewerSetting = nullptr;
+    QAction* m_actionSaveAs = nullptr;
+    QAction* m_actionCutRecording = nullptr;
+    QAction* m_actionToggleStartEnd = nullptr;
 };

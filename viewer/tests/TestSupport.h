@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
 
 class QWidget;
 
@@ -36,3 +39,17 @@ void failOnAnyWarning();
 bool saveRender(QWidget* widget, const QString& name);
 
 } // namespace TestSupport
+
+// Records a signal's arguments like QSignalSpy, but in the thread of the test: QSignalSpy
+// records in the emitting thread, which races with the test reading it when a worker thread
+// emits. Emissions from other threads arrive queued, so read it through QTRY_ macros.
+class MainThreadSpy : public QObject, public QList<QList<QVariant>>
+{
+public:
+    template <typename Sender, typename... Args>
+    MainThreadSpy(Sender* sender, void (Sender::*signal)(Args...))
+    {
+        connect(sender, signal, this,
+                [this](Args... args) { append(QList<QVariant>{QVariant::fromValue(args)...}); });
+    }
+};

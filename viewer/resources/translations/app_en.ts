@@ -70,6 +70,171 @@
         <source>Close</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>Device</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>Tools</source>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <source>Open Recording</source>
+        <translation>Open Recording</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>Save as...</translation>
+    </message>
+    <message>
+        <source>Cut Recording</source>
+        <translation>Cut Recording</translation>
+    </message>
+    <message>
+        <source>Open Camera</source>
+        <translation>Open Camera</translation>
+    </message>
+    <message>
+        <source>Camera Info</source>
+        <translation>Camera Info</translation>
+    </message>
+    <message>
+        <source>IP Configuration</source>
+        <translation>IP Configuration</translation>
+    </message>
+    <message>
+        <source>General Setting</source>
+        <translation>General Setting</translation>
+    </message>
+    <message>
+        <source>Toggle Start/End Point</source>
+        <translation>Toggle Start/End Point</translation>
+    </message>
+    <message>
+        <source>Play/Stop</source>
+        <translation>Play/Stop</translation>
+    </message>
+    <message>
+        <source>Start/Stop recording</source>
+        <translation>Start/Stop recording</translation>
+    </message>
+    <message>
+        <source>Previous frame</source>
+        <translation>Previous frame</translation>
+    </message>
+    <message>
+        <source>Next frame</source>
+        <translation>Next frame</translation>
+    </message>
+    <message>
+        <source>Reset the playback progress to the beginning</source>
+        <translation>Reset the playback progress to the beginning</translation>
+    </message>
+    <message>
+        <source>Select to automatically replay at the end of the playback</source>
+        <translation>Select to automatically replay at the end of the playback</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>Event sensor</source>
+        <translation>Event sensor</translation>
+    </message>
+    <message>
+        <source>Frame sensor</source>
+        <translation>Frame sensor</translation>
+    </message>
+    <message>
+        <source>Select a raw file</source>
+        <translation>Select a raw file</translation>
+    </message>
+    <message>
+        <source>RAW files (*.raw)</source>
+        <translation>RAW files (*.raw)</translation>
+    </message>
+    <message>
+        <source>Fusion playback is not available yet.</source>
+        <translation>Fusion playback is not available yet.</translation>
+    </message>
+    <message>
+        <source>Please open a raw file first.</source>
+        <translation>Please open a raw file first.</translation>
+    </message>
+</context>
+<context>
+    <name>VxCutRawFile</name>
+    <message>
+        <source>Cut Recording</source>
+        <translation>Cut Recording</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>Start Time</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>End Time</translation>
+    </message>
+    <message>
+        <source>Save File Path</source>
+        <translation>Save File Path</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>File Name</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>Cut</translation>
+    </message>
+</context>
+<context>
+    <name>VxEventProcessor</name>
+    <message>
+        <source>Export video success!</source>
+        <translation>Export video success!</translation>
+    </message>
+    <message>
+        <source>Export raw file success!</source>
+        <translation>Export raw file success!</translation>
+    </message>
+</context>
+<context>
+    <name>VxExportVideoUI</name>
+    <message>
+        <source>Export a video</source>
+        <translation>Export a video</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>Start Time</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>End Time</translation>
+    </message>
+    <message>
+        <source>Save File Path</source>
+        <translation>Save File Path</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>File Name</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
 </context>
 <context>
     <name>VxFilePathReminderForm</name>
@@ -88,6 +253,13 @@
     <message>
         <source>Success</source>
         <translation>Success</translation>
+    </message>
+</context>
+<context>
+    <name>VxRangeFileDialog</name>
+    <message>
+        <source>Select Directory</source>
+        <translation>Select Directory</translation>
     </message>
 </context>
 </TS>

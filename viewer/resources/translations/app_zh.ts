@@ -70,6 +70,171 @@
         <source>Close</source>
         <translation>关闭</translation>
     </message>
+    <message>
+        <source>Device</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>Tools</source>
+        <translation>工具</translation>
+    </message>
+    <message>
+        <source>Open Recording</source>
+        <translation>打开录制文件</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>另存为...</translation>
+    </message>
+    <message>
+        <source>Cut Recording</source>
+        <translation>裁剪录制文件</translation>
+    </message>
+    <message>
+        <source>Open Camera</source>
+        <translation>打开相机</translation>
+    </message>
+    <message>
+        <source>Camera Info</source>
+        <translation>相机信息</translation>
+    </message>
+    <message>
+        <source>IP Configuration</source>
+        <translation>IP 配置</translation>
+    </message>
+    <message>
+        <source>General Setting</source>
+        <translation>通用设置</translation>
+    </message>
+    <message>
+        <source>Toggle Start/End Point</source>
+        <translation>切换起止点</translation>
+    </message>
+    <message>
+        <source>Play/Stop</source>
+        <translation>播放/停止</translation>
+    </message>
+    <message>
+        <source>Start/Stop recording</source>
+        <translation>开始/停止录制</translation>
+    </message>
+    <message>
+        <source>Previous frame</source>
+        <translation>上一帧</translation>
+    </message>
+    <message>
+        <source>Next frame</source>
+        <translation>下一帧</translation>
+    </message>
+    <message>
+        <source>Reset the playback progress to the beginning</source>
+        <translation>将播放进度重置到开头</translation>
+    </message>
+    <message>
+        <source>Select to automatically replay at the end of the playback</source>
+        <translation>选中后播放结束时自动重新播放</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>相机</translation>
+    </message>
+    <message>
+        <source>Event sensor</source>
+        <translation>事件传感器</translation>
+    </message>
+    <message>
+        <source>Frame sensor</source>
+        <translation>图像传感器</translation>
+    </message>
+    <message>
+        <source>Select a raw file</source>
+        <translation>选择 RAW 文件</translation>
+    </message>
+    <message>
+        <source>RAW files (*.raw)</source>
+        <translation>RAW 文件 (*.raw)</translation>
+    </message>
+    <message>
+        <source>Fusion playback is not available yet.</source>
+        <translation>暂不支持融合回放。</translation>
+    </message>
+    <message>
+        <source>Please open a raw file first.</source>
+        <translation>请先打开 RAW 文件。</translation>
+    </message>
+</context>
+<context>
+    <name>VxCutRawFile</name>
+    <message>
+        <source>Cut Recording</source>
+        <translation>裁剪录制文件</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>Save File Path</source>
+        <translation>保存路径</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>文件名</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>裁剪</translation>
+    </message>
+</context>
+<context>
+    <name>VxEventProcessor</name>
+    <message>
+        <source>Export video success!</source>
+        <translation>导出视频成功！</translation>
+    </message>
+    <message>
+        <source>Export raw file success!</source>
+        <translation>导出 RAW 文件成功！</translation>
+    </message>
+</context>
+<context>
+    <name>VxExportVideoUI</name>
+    <message>
+        <source>Export a video</source>
+        <translation>导出视频</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>Save File Path</source>
+        <translation>保存路径</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>文件名</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
 </context>
 <context>
     <name>VxFilePathReminderForm</name>
@@ -88,6 +253,13 @@
     <message>
         <source>Success</source>
         <translation>成功</translation>
+    </message>
+</context>
+<context>
+    <name>VxRangeFileDialog</name>
+    <message>
+        <source>Select Directory</source>
+        <translation>选择目录</translation>
     </message>
 </context>
 </TS>
