@@ -18,18 +18,6 @@
 #include <QTimer>
 #include <QUrl>
 
-// Receives the URLs the widgets ask the desktop to open, instead of a browser or file manager.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public Q_SLOTS:
-    void openUrl(const QUrl& url) { urls.append(url); }
-};
-
 class NoticeTest : public QObject
 {
     Q_OBJECT

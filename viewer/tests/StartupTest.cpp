@@ -21,17 +21,6 @@
 #include <QTranslator>
 #include <QUrl>
 
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public Q_SLOTS:
-    void openUrl(const QUrl& url) { urls.append(url); }
-};
-
 class StartupTest : public QObject
 {
     Q_OBJECT

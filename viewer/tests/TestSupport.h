@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QVariant>
 
 class QWidget;
@@ -39,6 +40,18 @@ void failOnAnyWarning();
 bool saveRender(QWidget* widget, const QString& name);
 
 } // namespace TestSupport
+
+// Receives the URLs the widgets ask the desktop to open, instead of a browser or file manager.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void openUrl(const QUrl& url) { urls.append(url); }
+};
 
 // Records a signal's arguments like QSignalSpy, but in the thread of the test: QSignalSpy
 // records in the emitting thread, which races with the test reading it when a worker thread

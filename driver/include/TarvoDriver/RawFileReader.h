@@ -97,6 +97,10 @@ private:
     // Decodes chunk by chunk from the read position until done() answers true or the payload
     // ends; decoded events are appended to m_outputEvents.
     template <typename Done> bool readAndDecodeEvents(Done done);
+    // Decodes from a bookmark chunk by chunk, handing each chunk with its file position to
+    // scan until scan answers true; returns whether it did. When it did not, the read position
+    // is left where the payload ended.
+    template <typename Scan> bool scanFromBookmark(const Bookmark& bookmark, Scan scan);
     // Moves the pending events [m_pendingBegin, stop) to the end of m_outputEvents.
     void takePending(size_t stop);
     void dispatchTrigger(const EventTriggerIn& trigger);

@@ -704,6 +704,28 @@ void RawFileReader::clearBatches()
     m_pendingBegin = 0;
 }
 
+template <typename Scan> bool RawFileReader::scanFromBookmark(const Bookmark& bookmark, Scan scan)
+{
+    const size_t w = wordSize();
+    m_decoder->setLastTimestamp(&bookmark.timestamp);
+    m_readBuffer.resize(m_chunkSize / w * w);
+    uint64_t pos = bookmark.bytePos;
+    while (pos < m_payloadEnd) {
+        const size_t wanted =
+            static_cast<size_t>(std::min<uint64_t>(m_readBuffer.size(), m_payloadEnd - pos));
+        const size_t got = readAt(pos, m_readBuffer.data(), wanted) / w * w;
+        if (got == 0) {
+            break;
+        }
+        if (scan(m_readBuffer.data(), got, pos)) {
+            return true;
+        }
+        pos += got;
+    }
+    m_readPos = pos;
+    return false;
+}
+
 bool RawFileReader::seekTime(uint64_t t)
 {
     if (t > m_endTimeStamp) {
@@ -726,31 +748,20 @@ bool RawFileReader::seekTime(uint64_t t)
         // Counting the words before the target as the scan passes them keeps the event number
         // exact at no extra decoding.
         const size_t w = wordSize();
-        m_decoder->setLastTimestamp(&bookmark.timestamp);
-        m_readBuffer.resize(m_chunkSize / w * w);
-        uint64_t pos = bookmark.bytePos;
         uint64_t before = 0;
-        bool found = false;
-        while (pos < m_payloadEnd) {
-            const size_t wanted =
-                static_cast<size_t>(std::min<uint64_t>(m_readBuffer.size(), m_payloadEnd - pos));
-            const size_t got = readAt(pos, m_readBuffer.data(), wanted) / w * w;
-            if (got == 0) {
-                break;
-            }
-            uint32_t wordEvents = 0;
-            const size_t q = advanceToTime(*m_decoder, m_readBuffer.data(), 0, got, w, t, before, wordEvents);
-            if (q < got) {
-                targetPos = pos + q;
+        const bool found =
+            scanFromBookmark(bookmark, [&](const uint8_t* chunk, size_t size, uint64_t chunkPos) {
+                uint32_t wordEvents = 0;
+                const size_t q = advanceToTime(*m_decoder, chunk, 0, size, w, t, before, wordEvents);
+                if (q >= size) {
+                    return false;
+                }
+                targetPos = chunkPos + q;
                 targetTime = m_decoder->getLastTimestamp();
                 targetCount = bookmark.eventCount + before;
-                found = true;
-                break;
-            }
-            pos += got;
-        }
+                return true;
+            });
         if (!found) {
-            m_readPos = pos;
             return false;
         }
     }
@@ -781,33 +792,21 @@ bool RawFileReader::seekNEvents(uint64_t n)
         // Word by word: resuming after the target word needs the decoder's row and vector state
         // exactly as it stands there, which only a sequential scan gives.
         const size_t w = wordSize();
-        m_decoder->setLastTimestamp(&bookmark.timestamp);
-        m_readBuffer.resize(m_chunkSize / w * w);
-        uint64_t pos = bookmark.bytePos;
-        bool found = false;
-        while (pos < m_payloadEnd && !found) {
-            const size_t wanted =
-                static_cast<size_t>(std::min<uint64_t>(m_readBuffer.size(), m_payloadEnd - pos));
-            const size_t got = readAt(pos, m_readBuffer.data(), wanted) / w * w;
-            if (got == 0) {
-                break;
-            }
-            for (size_t offset = 0; offset < got; offset += w) {
-                const uint8_t* word = m_readBuffer.data() + offset;
-                targetCount += m_decoder->countEvents(word, word + w);
-                if (targetCount >= n) {
-                    // The cursor goes after the word that reached n, so that the events it counts
-                    // are not handed out again by the next query.
-                    targetPos = pos + offset + w;
-                    targetTime = m_decoder->getLastTimestamp();
-                    found = true;
-                    break;
+        const bool found =
+            scanFromBookmark(bookmark, [&](const uint8_t* chunk, size_t size, uint64_t chunkPos) {
+                for (size_t offset = 0; offset < size; offset += w) {
+                    targetCount += m_decoder->countEvents(chunk + offset, chunk + offset + w);
+                    if (targetCount >= n) {
+                        // The cursor goes after the word that reached n, so that the events it counts
+                        // are not handed out again by the next query.
+                        targetPos = chunkPos + offset + w;
+                        targetTime = m_decoder->getLastTimestamp();
+                        return true;
+                    }
                 }
-            }
-            pos += got;
-        }
+                return false;
+            });
         if (!found) {
-            m_readPos = pos;
             return false;
         }
     }
