@@ -159,15 +159,16 @@ TEST_F(Evt3DecoderWords, CountEventsAndAdvanceTimeFireNothingButKeepStreamState)
 
 TEST_F(Evt3DecoderWords, RowAndVectorBaseLeftByCountingOrTimingCarryIntoDecoding)
 {
-    // Three words make time and row known; the next eight are taken as one group; the vector
+    // Three words make time and row known; the next sixteen are taken as one group; the vector
     // word after them continues from the base the group left.
-    const std::vector<uint8_t> prefix = wordsToBytes(
-        {0x8001, 0x6001, 0x0005, 0x3064, 0x5001, 0x7000, 0x0009, 0x6002, 0x8001, 0xF000, 0x2003});
+    const std::vector<uint8_t> prefix =
+        wordsToBytes({0x8001, 0x6001, 0x0005, 0x3064, 0x5001, 0x7000, 0x0009, 0x6002, 0x8001, 0xF000, 0x2003,
+                      0xE0FF, 0x7000, 0x0009, 0x2005, 0x8001, 0x1000, 0xF000, 0x6002});
     const std::vector<uint8_t> rest = wordsToBytes({0x4001, 0x2004});
     for (const bool counting : {true, false}) {
         CollectingDecoder d;
         if (counting) {
-            EXPECT_EQ(d.decoder->countEvents(prefix.data(), prefix.data() + prefix.size()), 2u);
+            EXPECT_EQ(d.decoder->countEvents(prefix.data(), prefix.data() + prefix.size()), 3u);
         } else {
             d.decoder->advanceTime(prefix.data(), prefix.data() + prefix.size());
         }

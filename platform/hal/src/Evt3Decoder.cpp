@@ -415,10 +415,10 @@ template <Evt3Decoder::Mode mode> void Evt3Decoder::scanLoop(const uint8_t* p, c
         c.basePolBits = s.basePolBits;
         c.counted += s.counted;
     };
-    constexpr ptrdiff_t kGroupBytes = 16;
+    constexpr ptrdiff_t kGroupBytes = 32;
     load();
     for (; end - p >= kGroupBytes; p += kGroupBytes) {
-        if (!scanEightWords(p, s)) {
+        if (!scanSixteenWords(p, s)) {
             store();
             mainLoop<mode>(p, p + kGroupBytes, c);
             load();

@@ -40,7 +40,7 @@ inline uint32_t bitCount(uint32_t mask)
     return (mask + (mask >> 8)) & 0x1F;
 }
 
-// Highest lane set in an 8-lane mask.
+// Highest lane set in a mask of lanes.
 inline int lastLane(uint32_t mask)
 {
     return 31 - __builtin_clz(mask);
@@ -50,53 +50,63 @@ inline int lastLane(uint32_t mask)
 
 #if defined(__SSE2__)
 
-// Applies eight words at once when they hold no trigger and no change of TIME_HIGH (both are
-// rare), as the word-by-word decoder would; returns false, changing nothing, otherwise. The
-// stream's time and row must already be known.
-__attribute__((always_inline)) inline bool scanEightWords(const uint8_t* words, Evt3ScanState& s)
+// Applies sixteen words at once when they hold no trigger and no change of TIME_HIGH (both
+// are rare), as the word-by-word decoder would; returns false, changing nothing, otherwise.
+// The stream's time and row must already be known.
+__attribute__((always_inline)) inline bool scanSixteenWords(const uint8_t* words, Evt3ScanState& s)
 {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words));
-    const __m128i type = _mm_srli_epi16(v, 12);
-    const __m128i payload12 = _mm_and_si128(v, _mm_set1_epi16(0xFFF));
-    const auto laneMask = [&](int wordType) {
-        const __m128i is = _mm_cmpeq_epi16(type, _mm_set1_epi16(static_cast<short>(wordType)));
-        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(is, _mm_setzero_si128())));
+    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words));
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 16));
+    const __m128i type0 = _mm_srli_epi16(v0, 12);
+    const __m128i type1 = _mm_srli_epi16(v1, 12);
+    const __m128i low12 = _mm_set1_epi16(0xFFF);
+    const __m128i payload0 = _mm_and_si128(v0, low12);
+    const __m128i payload1 = _mm_and_si128(v1, low12);
+    const auto is = [](__m128i type, int wordType) {
+        return _mm_cmpeq_epi16(type, _mm_set1_epi16(static_cast<short>(wordType)));
     };
+    // One bit per word, word 0 in bit 0.
+    const auto bits = [](__m128i lanes0, __m128i lanes1) {
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(lanes0, lanes1)));
+    };
+    const auto laneMask = [&](int wordType) { return bits(is(type0, wordType), is(type1, wordType)); };
     if (laneMask(0xA) != 0) {
         return false;
     }
     const uint32_t timeHigh = laneMask(0x8);
     if (timeHigh != 0) {
-        const __m128i same = _mm_cmpeq_epi16(payload12, _mm_set1_epi16(static_cast<short>(s.high)));
-        const __m128i repeat = _mm_and_si128(same, _mm_cmpeq_epi16(type, _mm_set1_epi16(0x8)));
-        if (static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(repeat, _mm_setzero_si128()))) !=
-            timeHigh) {
+        const __m128i high = _mm_set1_epi16(static_cast<short>(s.high));
+        const uint32_t repeats = bits(_mm_and_si128(_mm_cmpeq_epi16(payload0, high), is(type0, 0x8)),
+                                      _mm_and_si128(_mm_cmpeq_epi16(payload1, high), is(type1, 0x8)));
+        if (repeats != timeHigh) {
             return false;
         }
     }
 
     // Events: single pixels plus the set bits of the vector masks. Computed whether or not
     // the group holds such words: a branch on it would be mispredicted all the time.
+    const auto vectorBits = [&](__m128i v, __m128i type, __m128i payload) {
+        __m128i b = _mm_or_si128(_mm_and_si128(is(type, 0x4), payload),
+                                 _mm_and_si128(is(type, 0x5), _mm_and_si128(v, _mm_set1_epi16(0xFF))));
+        b = _mm_sub_epi16(b, _mm_and_si128(_mm_srli_epi16(b, 1), _mm_set1_epi16(0x5555)));
+        b = _mm_add_epi16(_mm_and_si128(b, _mm_set1_epi16(0x3333)),
+                          _mm_and_si128(_mm_srli_epi16(b, 2), _mm_set1_epi16(0x3333)));
+        b = _mm_and_si128(_mm_add_epi16(b, _mm_srli_epi16(b, 4)), _mm_set1_epi16(0x0F0F));
+        return _mm_and_si128(_mm_add_epi16(b, _mm_srli_epi16(b, 8)), _mm_set1_epi16(0x1F));
+    };
     const uint32_t pixels = laneMask(0x2);
     const uint32_t vect12 = laneMask(0x4);
     const uint32_t vect8 = laneMask(0x5);
-    const __m128i is12 = _mm_cmpeq_epi16(type, _mm_set1_epi16(0x4));
-    const __m128i is8 = _mm_cmpeq_epi16(type, _mm_set1_epi16(0x5));
-    __m128i bits = _mm_or_si128(_mm_and_si128(is12, payload12),
-                                _mm_and_si128(is8, _mm_and_si128(v, _mm_set1_epi16(0xFF))));
-    bits = _mm_sub_epi16(bits, _mm_and_si128(_mm_srli_epi16(bits, 1), _mm_set1_epi16(0x5555)));
-    bits = _mm_add_epi16(_mm_and_si128(bits, _mm_set1_epi16(0x3333)),
-                         _mm_and_si128(_mm_srli_epi16(bits, 2), _mm_set1_epi16(0x3333)));
-    bits = _mm_and_si128(_mm_add_epi16(bits, _mm_srli_epi16(bits, 4)), _mm_set1_epi16(0x0F0F));
-    bits = _mm_and_si128(_mm_add_epi16(bits, _mm_srli_epi16(bits, 8)), _mm_set1_epi16(0x1F));
-    const __m128i sums = _mm_sad_epu8(bits, _mm_setzero_si128());
+    const __m128i sums = _mm_sad_epu8(
+        _mm_add_epi16(vectorBits(v0, type0, payload0), vectorBits(v1, type1, payload1)), _mm_setzero_si128());
     s.counted += static_cast<uint64_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4)) +
-                 static_cast<uint64_t>(groupscan::bitCount(pixels));
+                 groupscan::bitCount(pixels);
 
     // Time: every TIME_LOW here shares the current TIME_HIGH, so the latest time is the
     // largest of them, unless the time already stands later (it never stands below the
     // TIME_HIGH period, so a group without TIME_LOW changes nothing).
-    __m128i lows = _mm_and_si128(_mm_cmpeq_epi16(type, _mm_set1_epi16(0x6)), payload12);
+    __m128i lows =
+        _mm_max_epi16(_mm_and_si128(is(type0, 0x6), payload0), _mm_and_si128(is(type1, 0x6), payload1));
     lows = _mm_max_epi16(lows, _mm_shuffle_epi32(lows, _MM_SHUFFLE(1, 0, 3, 2)));
     lows = _mm_max_epi16(lows, _mm_shuffle_epi32(lows, _MM_SHUFFLE(2, 3, 0, 1)));
     lows = _mm_max_epi16(lows, _mm_shufflelo_epi16(lows, _MM_SHUFFLE(2, 3, 0, 1)));
@@ -122,7 +132,7 @@ __attribute__((always_inline)) inline bool scanEightWords(const uint8_t* words, 
 
 #else
 
-inline bool scanEightWords(const uint8_t*, Evt3ScanState&)
+inline bool scanSixteenWords(const uint8_t*, Evt3ScanState&)
 {
     return false;
 }
