@@ -135,11 +135,16 @@ SimDevice::Clock::time_point SimDevice::wallTimeOf(uint64_t clockUs) const
     return m_attached + std::chrono::microseconds(clockUs);
 }
 
+uint32_t SimDevice::registerValueLocked(uint32_t address) const
+{
+    auto found = m_registers.find(address);
+    return found == m_registers.end() ? 0 : found->second;
+}
+
 uint32_t SimDevice::registerValue(uint32_t address) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto found = m_registers.find(address);
-    return found == m_registers.end() ? 0 : found->second;
+    return registerValueLocked(address);
 }
 
 bool SimDevice::readRegister(uint32_t address, uint32_t& value)
@@ -186,8 +191,7 @@ bool SimDevice::controlRead(uint32_t address, uint8_t* data, size_t length)
     if (length > 4) {
         return false;
     }
-    auto found = m_registers.find(address);
-    const uint32_t value = found == m_registers.end() ? 0 : found->second;
+    const uint32_t value = registerValueLocked(address);
     for (size_t i = 0; i < length; ++i) {
         data[i] = static_cast<uint8_t>(value >> (8 * i));
     }

@@ -58,6 +58,8 @@ public:
     bool setEventStream(bool enabled) override;
 
 protected:
+    // A register's value, 0 when never written; the caller holds m_mutex.
+    uint32_t registerValueLocked(uint32_t address) const;
     // Creates the endpoint `address` or returns nullptr; called without the device lock.
     virtual std::shared_ptr<SimEndpoint> makeEndpoint(uint8_t address, size_t bufferBytes, size_t depth);
     // Called with the device lock held after a register write.

@@ -39,12 +39,9 @@ bool SimEventCamera::outputEnabled() const
 
 bool SimEventCamera::streamingNow() const
 {
-    auto reg = [&](uint32_t address) {
-        auto found = m_registers.find(address);
-        return found == m_registers.end() ? 0u : found->second;
-    };
-    const bool started = (reg(kMipiControl) & 0x1) != 0 && (reg(kRoCtrl) & 0x2) == 0 &&
-                         (reg(kTimeBaseCtrl) & 0x1) != 0 && (reg(kRoiCtrl) & 0x400) != 0;
+    const bool started =
+        (registerValueLocked(kMipiControl) & 0x1) != 0 && (registerValueLocked(kRoCtrl) & 0x2) == 0 &&
+        (registerValueLocked(kTimeBaseCtrl) & 0x1) != 0 && (registerValueLocked(kRoiCtrl) & 0x400) != 0;
     return started && outputEnabled();
 }
 
@@ -61,13 +58,9 @@ EventStreamState SimEventCamera::eventStreamState() const
 {
     EventStreamState state;
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto reg = [&](uint32_t address) {
-        auto found = m_registers.find(address);
-        return found == m_registers.end() ? 0u : found->second;
-    };
     state.streaming = m_streaming;
     state.startedAt = m_startedAt;
-    state.triggersOn = (reg(kTriggerIn) & 0x1) != 0;
+    state.triggersOn = (registerValueLocked(kTriggerIn) & 0x1) != 0;
     state.effectsGeneration = m_effectsGeneration.load();
     state.triggerGeneration = m_triggerGeneration.load();
     return state;
@@ -77,33 +70,30 @@ SensorEffects SimEventCamera::sensorEffects() const
 {
     SensorEffects effects;
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto reg = [&](uint32_t address) {
-        auto found = m_registers.find(address);
-        return found == m_registers.end() ? 0u : found->second;
-    };
-    const double on = reg(kBiasDiffOn) & 0xFF, diff = reg(kBiasDiff) & 0xFF, off = reg(kBiasDiffOff) & 0xFF;
+    const double on = registerValueLocked(kBiasDiffOn) & 0xFF, diff = registerValueLocked(kBiasDiff) & 0xFF,
+                 off = registerValueLocked(kBiasDiffOff) & 0xFF;
     effects.onFactor = std::clamp(kDefaultOnGap / std::max(1.0, on - diff), 0.05, 4.0);
     effects.offFactor = std::clamp(kDefaultOffGap / std::max(1.0, diff - off), 0.05, 4.0);
     // A photoreceptor follower starved of current (bias_fo near 0) lets few changes through.
-    const double fo = reg(kBiasFo) & 0xFF;
+    const double fo = registerValueLocked(kBiasFo) & 0xFF;
     if (fo < 16) {
         effects.onFactor *= (fo + 1) / 17;
         effects.offFactor *= (fo + 1) / 17;
     }
-    const uint32_t roiCtrl = reg(kRoiCtrl);
+    const uint32_t roiCtrl = registerValueLocked(kRoiCtrl);
     effects.roiEnabled = (roiCtrl & 0x2) != 0;
     effects.roiKeepsInside = (roiCtrl & 0x40) != 0;
     effects.columns.resize(kWidth);
     effects.rows.resize(kHeight);
     for (uint32_t x = 0; x < kWidth; ++x) {
-        effects.columns[x] = ((reg(kRoiX + 4 * (x / 32)) >> (x % 32)) & 1) != 0;
+        effects.columns[x] = ((registerValueLocked(kRoiX + 4 * (x / 32)) >> (x % 32)) & 1) != 0;
     }
     for (uint32_t y = 0; y < kHeight; ++y) {
-        effects.rows[y] = ((reg(kRoiY + 4 * (y / 32)) >> (y % 32)) & 1) != 0;
+        effects.rows[y] = ((registerValueLocked(kRoiY + 4 * (y / 32)) >> (y % 32)) & 1) != 0;
     }
-    effects.ercEnabled = (reg(kErcEnable) & 0x1) != 0;
-    const double period = std::max(1u, reg(kErcReferencePeriod) & 0x3FF);
-    effects.ercLimit = (reg(kErcTargetRate) & 0x3FFFFF) * 1e6 / period;
+    effects.ercEnabled = (registerValueLocked(kErcEnable) & 0x1) != 0;
+    const double period = std::max(1u, registerValueLocked(kErcReferencePeriod) & 0x3FF);
+    effects.ercLimit = (registerValueLocked(kErcTargetRate) & 0x3FFFFF) * 1e6 / period;
     return effects;
 }
 
