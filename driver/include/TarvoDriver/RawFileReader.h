@@ -72,7 +72,10 @@ public:
     // Called on the exporting thread after each exported period with the event time done and
     // the time the export covers, both in µs from the start of the range.
     using ExportProgressCallback = std::function<void(uint64_t doneUs, uint64_t totalUs)>;
-    void setExportProgressCallback(ExportProgressCallback callback) { m_exportProgress = std::move(callback); }
+    void setExportProgressCallback(ExportProgressCallback callback)
+    {
+        m_exportProgress = std::move(callback);
+    }
 
     // Number of bookmarks in the index (0 before a successful load).
     size_t getBookmarkCount() const { return m_timeIndex.size(); }
