@@ -13,7 +13,7 @@ constexpr uint64_t kSliceUs = 10000;
 
 } // namespace
 
-SyntheticRecordingResult writeSyntheticRecording(const std::string& path, const SyntheticRecordingSpec& spec)
+SyntheticRecordingResult writeSyntheticRecording(const std::string& path, const RecordingRecipe& recipe)
 {
     SyntheticRecordingResult result;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -21,29 +21,31 @@ SyntheticRecordingResult writeSyntheticRecording(const std::string& path, const 
         return result;
     }
     DvsFileInfo info;
-    info.width = spec.scene.width;
-    info.height = spec.scene.height;
-    info.dvs_start_timestamp = spec.startUs;
-    info.serial_number = spec.serialNumber;
+    info.width = recipe.scene.width;
+    info.height = recipe.scene.height;
+    info.dvs_start_timestamp = recipe.startUs;
+    info.serial_number = recipe.serialNumber;
     info.date = std::chrono::time_point_cast<WallTimeTicks>(
         std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::system_clock::now()));
     const std::string header = generateDvsFileHeader(info);
     out << header;
     result.bytes = header.size();
 
-    SyntheticScene scene(spec.scene, spec.startUs);
-    Evt3Encoder encoder(spec.startUs);
+    SyntheticScene scene(recipe.scene, recipe.startUs);
+    Evt3Encoder encoder(recipe.startUs);
     encoder.setTimeHighRepeatPeriod(16);
     std::vector<Event2D> events;
     std::vector<EventTriggerIn> triggers;
     std::vector<uint8_t> words;
-    uint64_t time = spec.startUs;
+    uint64_t time = recipe.startUs;
     const auto wantsMore = [&] {
-        return time < spec.startUs + spec.durationUs || (spec.minBytes != 0 && result.bytes < spec.minBytes);
+        return time < recipe.startUs + recipe.durationUs ||
+               (recipe.minBytes != 0 && result.bytes < recipe.minBytes);
     };
     while (wantsMore() && out) {
-        const uint64_t to =
-            spec.minBytes != 0 ? time + kSliceUs : std::min(time + kSliceUs, spec.startUs + spec.durationUs);
+        const uint64_t to = recipe.minBytes != 0
+                                ? time + kSliceUs
+                                : std::min(time + kSliceUs, recipe.startUs + recipe.durationUs);
         events.clear();
         triggers.clear();
         words.clear();

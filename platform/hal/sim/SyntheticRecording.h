@@ -8,7 +8,8 @@
 
 namespace tarvo::sim {
 
-struct SyntheticRecordingSpec
+// What writeSyntheticRecording() puts in a file: the scene, its span of event time, the serial.
+struct RecordingRecipe
 {
     SceneOptions scene;
     uint64_t startUs = 1000000; // event time of the first event, as if the camera had run a while
@@ -29,6 +30,6 @@ struct SyntheticRecordingResult
 // Writes a RAW recording (header, then EVT 3.0 words with TIME_HIGH repeated every 16 µs) of
 // a synthetic scene, a slice of scene time at a time so that memory stays small.
 TARVOHAL_EXPORT SyntheticRecordingResult writeSyntheticRecording(const std::string& path,
-                                                                 const SyntheticRecordingSpec& spec);
+                                                                 const RecordingRecipe& recipe);
 
 } // namespace tarvo::sim
