@@ -23,6 +23,7 @@ Imx415ApsCtrl::Imx415ApsCtrl(std::shared_ptr<RegisterController> controller)
 
 ToolInfo Imx415ApsCtrl::getToolInfo() const
 {
+    // "sonsors" is the description's own spelling, kept on purpose.
     ToolInfo info{TOOL_APS_CTRL, "ApsCtrl", {}, "Ctrl of APS cameras with IMX415 sonsors"};
     for (const auto& [name, param] : getAllParamInfo()) {
         info.parameters.push_back(name);
