@@ -3,7 +3,7 @@
 // encoding (the decoding bound measured in the same run).
 #include "TarvoBase/Logger.h"
 #include "TarvoDriver/RawFileReader.h"
-#include "sim/SyntheticRecording.h"
+#include "TarvoSim/SyntheticRecording.h"
 
 #include <chrono>
 #include <cstdio>

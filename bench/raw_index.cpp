@@ -8,7 +8,7 @@
 // so that the first opening builds it.
 #include "TarvoBase/Logger.h"
 #include "TarvoDriver/RawFileReader.h"
-#include "sim/SyntheticRecording.h"
+#include "TarvoSim/SyntheticRecording.h"
 
 #include <fcntl.h>
 #include <unistd.h>

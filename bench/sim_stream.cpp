@@ -8,7 +8,7 @@
 #include "TarvoHal/Imx636Sequences.h"
 #include "TarvoHal/RegisterController.h"
 #include "TarvoHal/UsbInterface.h"
-#include "sim/SimBus.h"
+#include "TarvoSim/SimBus.h"
 
 #include <algorithm>
 #include <chrono>

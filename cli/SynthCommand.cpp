@@ -1,7 +1,7 @@
 #include "Commands.h"
 #include "Options.h"
 
-#include "sim/SyntheticRecording.h"
+#include "TarvoSim/SyntheticRecording.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 #include "TarvoBase/Logger.h"
 #include "TarvoHal/DecoderFactory.h"
 #include "TarvoHal/Evt3Encoder.h"
-#include "sim/SyntheticScene.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <gtest/gtest.h>
 

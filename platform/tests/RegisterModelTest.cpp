@@ -4,7 +4,7 @@
 #include "TarvoHal/Imx636Sequences.h"
 #include "TarvoHal/RegisterController.h"
 #include "TarvoHal/RegisterMap.h"
-#include "sim/SimBus.h"
+#include "TarvoSim/SimBus.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
-#include "sim/SimBus.h"
+#include "TarvoSim/SimBus.h"
 #include "SimTestSupport.h"
 #include "TarvoBase/Converters.h"
 #include "TarvoBase/FileHeader.h"
 #include "TarvoHal/EthInterface.h"
 #include "TarvoHal/Evt3Encoder.h"
 #include "TarvoHal/UsbInterface.h"
+#include "TarvoSim/Install.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,9 @@ bool hasSerial(const std::vector<CameraDescription>& list, const std::string& se
 
 TEST(SimBus, StartsWithOneCameraOfEachKindFoundByTheFinders)
 {
-    // Each test runs in its own process, so the bus here is as it started.
+    // Each test runs in its own process, so the bus here is as it started. Nothing has used the
+    // bus yet: the finders see the cameras because the program installed the simulator.
+    sim::install();
     const auto usb = UsbInterface::findUsbDvsCamera(0x04B5, 0x0001);
     const auto fusion = UsbInterface::findUsbFusionCamera(0x2207, 0x0006);
     const auto eth = EthInterface::findEthDvsCamera();

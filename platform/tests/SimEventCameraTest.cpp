@@ -1,12 +1,12 @@
-#include "sim/SimEventCamera.h"
+#include "SimEventCamera.h"
 #include "SimTestSupport.h"
 #include "TarvoHal/Imx636Biases.h"
 #include "TarvoHal/Imx636EventRateControl.h"
 #include "TarvoHal/Imx636ROI.h"
 #include "TarvoHal/Imx636TriggerIn.h"
 #include "TarvoHal/UsbInterface.h"
-#include "sim/SimBus.h"
-#include "sim/SyntheticScene.h"
+#include "TarvoSim/SimBus.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "sim/SimFusionCamera.h"
+#include "SimFusionCamera.h"
 #include "SimTestSupport.h"
 #include "TarvoHal/DataTransfer.h"
 #include "TarvoHal/Imx415RegisterTable.h"
 #include "TarvoHal/Imx636TriggerIn.h"
 #include "TarvoHal/UsbInterface.h"
-#include "sim/SimBus.h"
+#include "TarvoSim/SimBus.h"
 
 #include <gtest/gtest.h>
 

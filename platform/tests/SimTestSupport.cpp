@@ -7,7 +7,7 @@
 #include "TarvoHal/Imx636RegisterTable.h"
 #include "TarvoHal/Imx636Sequences.h"
 #include "TarvoHal/UsbInterface.h"
-#include "sim/SimBus.h"
+#include "TarvoSim/SimBus.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "SimDevice.h"
 #include "TarvoBase/EventTypes.h"
 #include "TarvoBase/Logger.h"
 #include "TarvoHal/Decoder.h"
 #include "TarvoHal/EventStream.h"
 #include "TarvoHal/Interface.h"
 #include "TarvoHal/RegisterController.h"
-#include "sim/DeviceConfig.h"
-#include "sim/SimDevice.h"
+#include "TarvoSim/DeviceConfig.h"
 
 #include <chrono>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BulkEndpoint.h"
+#include "TarvoHalBackend/BulkEndpoint.h"
 
 #include <cstddef>
 #include <cstdint>

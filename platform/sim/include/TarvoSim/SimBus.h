@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeviceConfig.h"
-#include "TarvoHal/tarvohal_export.h"
+#include "TarvoSim/DeviceConfig.h"
+#include "TarvoSim/tarvosim_export.h"
 
 #include <memory>
 #include <mutex>
@@ -16,8 +16,9 @@ class SimDevice;
 // The process-wide bus the simulated cameras are attached to. On first use it holds the
 // devices of the user's device list ("tarvo/hal-devices.json" in the XDG configuration
 // directory) or, without a usable list, one USB event camera, one Ethernet event camera and one
-// fusion camera. Tests attach, unplug and replace devices through it.
-class TARVOHAL_EXPORT SimBus
+// fusion camera. Tests attach, unplug and replace devices through it. Its first use installs
+// the simulator behind the hardware layer's finders (see install()).
+class TARVOSIM_EXPORT SimBus
 {
 public:
     static SimBus& instance();

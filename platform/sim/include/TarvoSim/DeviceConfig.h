@@ -40,6 +40,4 @@ struct DeviceConfig
     std::string calibrationJson;
 };
 
-const char* kindName(DeviceKind kind);
-
 } // namespace tarvo::sim

@@ -1,4 +1,4 @@
-#include "SyntheticRecording.h"
+#include "TarvoSim/SyntheticRecording.h"
 
 #include "TarvoBase/FileHeader.h"
 #include "TarvoHal/Evt3Encoder.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DeviceConfig.h"
-#include "DeviceLink.h"
 #include "TarvoHal/CameraDescription.h"
+#include "TarvoHalBackend/DeviceLink.h"
+#include "TarvoSim/DeviceConfig.h"
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +15,9 @@
 namespace tarvo::sim {
 
 class SimEndpoint;
+
+// The kind's name in device lists and log lines ("usb-event", "eth-event", "fusion").
+const char* kindName(DeviceKind kind);
 
 // A simulated camera on the bus: a register file (every address can be written; reads of
 // unwritten registers give the sensor's reset values), control blocks, a stored calibration

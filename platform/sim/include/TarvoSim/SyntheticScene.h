@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TarvoBase/EventTypes.h"
-#include "TarvoHal/tarvohal_export.h"
+#include "TarvoSim/tarvosim_export.h"
 
 #include <cstdint>
 #include <random>
@@ -24,7 +24,7 @@ struct SceneOptions
 // A deterministic moving scene: bars sweeping across the sensor whose vertical edges give
 // single events and whose horizontal edges give runs of neighbouring pixels on one row,
 // plus background noise and optional trigger pulses. The same options give the same stream.
-class TARVOHAL_EXPORT SyntheticScene
+class TARVOSIM_EXPORT SyntheticScene
 {
 public:
     explicit SyntheticScene(const SceneOptions& options, uint64_t startTime = 0);

@@ -1,9 +1,9 @@
 #include "SimEventCamera.h"
 
 #include "SimEventEndpoint.h"
-#include "SyntheticScene.h"
 #include "TarvoBase/Logger.h"
 #include "TarvoHal/Evt3Encoder.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +13,7 @@
 namespace tarvo::sim {
 namespace {
 
-constexpr const char* kSource = "hal/sim/SimEventCamera";
+constexpr const char* kSource = "sim/SimEventCamera";
 
 // Register addresses the simulation reads.
 constexpr uint32_t kRoiCtrl = 0x4, kBiasFirst = 0x1000, kBiasLast = 0x1100, kRoiX = 0x2000, kRoiY = 0x4000,

@@ -1,10 +1,11 @@
-#include "SimBus.h"
+#include "TarvoSim/SimBus.h"
 
 #include "SimDevice.h"
 #include "SimEventCamera.h"
 #include "SimFusionCamera.h"
 #include "TarvoBase/Converters.h"
 #include "TarvoBase/Logger.h"
+#include "TarvoSim/Install.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,7 +15,7 @@
 namespace tarvo::sim {
 namespace {
 
-constexpr const char* kSource = "hal/sim/SimBus";
+constexpr const char* kSource = "sim/SimBus";
 
 // The calibration a fusion camera leaves the factory with: the two sensors centred on each
 // other, a frame pixel 145/486 of an event pixel.
@@ -147,6 +148,8 @@ std::shared_ptr<SimDevice> makeDevice(const DeviceConfig& config)
 
 SimBus& SimBus::instance()
 {
+    // Tests and tools that attach devices expect the finders to see them.
+    install();
     static SimBus bus;
     return bus;
 }

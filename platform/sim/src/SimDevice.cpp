@@ -1,6 +1,5 @@
 #include "SimDevice.h"
 
-#include "SimBus.h"
 #include "SimEndpoint.h"
 #include "TarvoBase/Converters.h"
 #include "TarvoBase/Logger.h"
@@ -9,6 +8,7 @@
 #include "TarvoHal/Imx415RegisterTable.h"
 #include "TarvoHal/Imx636RegisterTable.h"
 #include "TarvoHal/RegisterMap.h"
+#include "TarvoSim/SimBus.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +16,7 @@
 namespace tarvo::sim {
 namespace {
 
-constexpr const char* kSource = "hal/sim/SimDevice";
+constexpr const char* kSource = "sim/SimDevice";
 constexpr uint32_t kCameraReset = 0x6002;
 
 std::atomic<uint64_t> g_nextSession{1};

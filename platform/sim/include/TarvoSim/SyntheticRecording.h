@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SyntheticScene.h"
-#include "TarvoHal/tarvohal_export.h"
+#include "TarvoSim/SyntheticScene.h"
+#include "TarvoSim/tarvosim_export.h"
 
 #include <cstdint>
 #include <string>
@@ -29,7 +29,7 @@ struct SyntheticRecordingResult
 
 // Writes a RAW recording (header, then EVT 3.0 words with TIME_HIGH repeated every 16 µs) of
 // a synthetic scene, a slice of scene time at a time so that memory stays small.
-TARVOHAL_EXPORT SyntheticRecordingResult writeSyntheticRecording(const std::string& path,
+TARVOSIM_EXPORT SyntheticRecordingResult writeSyntheticRecording(const std::string& path,
                                                                  const RecordingRecipe& recipe);
 
 } // namespace tarvo::sim

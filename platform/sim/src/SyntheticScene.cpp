@@ -1,4 +1,4 @@
-#include "SyntheticScene.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <algorithm>
 #include <cmath>
