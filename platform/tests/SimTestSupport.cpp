@@ -4,8 +4,6 @@
 #include "TarvoHal/DataTransfer.h"
 #include "TarvoHal/DecoderFactory.h"
 #include "TarvoHal/EthInterface.h"
-#include "TarvoHal/Imx636RegisterTable.h"
-#include "TarvoHal/Imx636Sequences.h"
 #include "TarvoHal/UsbInterface.h"
 #include "TarvoSim/SimBus.h"
 
@@ -31,32 +29,11 @@ AttachedCamera::AttachedCamera(const sim::DeviceConfig& config)
         interface = UsbInterface::createUsbFusionInterface(description);
         break;
     }
-    if (interface) {
-        registers = std::make_shared<RegisterController>(interface, IMX636_REGISTER_TABLE,
-                                                         IMX636_REGISTER_TABLE_SIZE, "PSEE/IMX636/");
-    }
 }
 
 AttachedCamera::~AttachedCamera()
 {
     sim::SimBus::instance().detach(device->config().serial);
-}
-
-void AttachedCamera::bringUp()
-{
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636StopSequence()));
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636PowerUpSequence()));
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636ConfigurationSequence()));
-}
-
-void AttachedCamera::start()
-{
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636StartSequence()));
-}
-
-void AttachedCamera::stop()
-{
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636StopSequence()));
 }
 
 std::string tempPath(const std::string& name)

@@ -6,7 +6,6 @@
 #include "TarvoHal/Decoder.h"
 #include "TarvoHal/EventStream.h"
 #include "TarvoHal/Interface.h"
-#include "TarvoHal/RegisterController.h"
 #include "TarvoSim/DeviceConfig.h"
 
 #include <chrono>
@@ -18,7 +17,8 @@
 
 namespace tarvo::test {
 
-// A simulated camera attached for one test and unplugged when the test ends.
+// A simulated camera attached for one test, opened through the finders' factories, and
+// unplugged when the test ends.
 struct AttachedCamera
 {
     explicit AttachedCamera(const sim::DeviceConfig& config);
@@ -26,12 +26,6 @@ struct AttachedCamera
 
     std::shared_ptr<sim::SimDevice> device;
     std::shared_ptr<Interface> interface;
-    std::shared_ptr<RegisterController> registers;
-
-    // Stop, power-up and configuration sequences, as a camera's bring-up applies them.
-    void bringUp();
-    void start();
-    void stop();
 };
 
 // A path in the temporary directory that no other test process uses.

@@ -1,13 +1,11 @@
 #include "SimDevice.h"
 
+#include "ResetWords.h"
 #include "SimEndpoint.h"
 #include "TarvoBase/Converters.h"
 #include "TarvoBase/Logger.h"
 #include "TarvoHal/CtrlFrame.h"
 #include "TarvoHal/EthInterface.h"
-#include "TarvoHal/Imx415RegisterTable.h"
-#include "TarvoHal/Imx636RegisterTable.h"
-#include "TarvoHal/RegisterMap.h"
 #include "TarvoSim/SimBus.h"
 
 #include <algorithm>
@@ -21,14 +19,11 @@ constexpr uint32_t kCameraReset = 0x6002;
 
 std::atomic<uint64_t> g_nextSession{1};
 
-std::map<uint32_t, uint32_t> tableResetValues(const RegisterInfo* table, size_t rows)
+void addResetWords(const ResetWord* words, size_t count, std::map<uint32_t, uint32_t>& values)
 {
-    std::map<uint32_t, uint32_t> values;
-    RegisterMap map(table, rows);
-    for (const auto& [name, reg] : map.registers()) {
-        values[reg.get_address()] = reg.get_default_word();
+    for (size_t i = 0; i < count; ++i) {
+        values[words[i].address] = words[i].value;
     }
-    return values;
 }
 
 std::string dotted(uint32_t ip)
@@ -67,12 +62,14 @@ SimDevice::~SimDevice() = default;
 
 const std::map<uint32_t, uint32_t>& SimDevice::resetValues() const
 {
-    static const std::map<uint32_t, uint32_t> eventValues =
-        tableResetValues(IMX636_REGISTER_TABLE, IMX636_REGISTER_TABLE_SIZE);
+    static const std::map<uint32_t, uint32_t> eventValues = [] {
+        std::map<uint32_t, uint32_t> values;
+        addResetWords(IMX636_RESET_WORDS, IMX636_RESET_WORD_COUNT, values);
+        return values;
+    }();
     static const std::map<uint32_t, uint32_t> fusionValues = [] {
-        auto values = tableResetValues(IMX636_REGISTER_TABLE, IMX636_REGISTER_TABLE_SIZE);
-        auto frame = tableResetValues(IMX415_REGISTER_TABLE, IMX415_REGISTER_TABLE_SIZE);
-        values.insert(frame.begin(), frame.end());
+        std::map<uint32_t, uint32_t> values = eventValues;
+        addResetWords(IMX415_RESET_WORDS, IMX415_RESET_WORD_COUNT, values);
         return values;
     }();
     return m_config.kind == DeviceKind::FusionCamera ? fusionValues : eventValues;

@@ -1,10 +1,10 @@
 #include "SimFusionCamera.h"
-#include "SimTestSupport.h"
+#include "SensorTestSupport.h"
 #include "TarvoHal/DataTransfer.h"
-#include "TarvoHal/Imx415RegisterTable.h"
 #include "TarvoHal/Imx636TriggerIn.h"
 #include "TarvoHal/UsbInterface.h"
 #include "TarvoSim/SimBus.h"
+#include "sensor/Imx415RegisterTable.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ protected:
                                                    IMX415_REGISTER_TABLE_SIZE, " ");
     }
 
-    test::AttachedCamera camera{fusionConfig("DUET-TEST")};
+    test::SensorCamera camera{fusionConfig("DUET-TEST")};
     std::shared_ptr<RegisterController> aps;
 };
 

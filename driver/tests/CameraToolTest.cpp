@@ -1,7 +1,5 @@
-#include "SimTestSupport.h"
-#include "TarvoHal/EthConfig.h"
+#include "SensorTestSupport.h"
 #include "TarvoHal/Imx415ApsCtrl.h"
-#include "TarvoHal/Imx415RegisterTable.h"
 #include "TarvoHal/Imx636AntiFlicker.h"
 #include "TarvoHal/Imx636Biases.h"
 #include "TarvoHal/Imx636EventRateControl.h"
@@ -9,6 +7,7 @@
 #include "TarvoHal/Imx636ROI.h"
 #include "TarvoHal/Imx636Sync.h"
 #include "TarvoHal/Imx636TriggerIn.h"
+#include "sensor/Imx415RegisterTable.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +22,7 @@ class CameraToolTest : public ::testing::Test
 protected:
     uint32_t reg(uint32_t address) const { return camera.device->registerValue(address); }
 
-    test::AttachedCamera camera{test::eventCameraConfig("TOOL-TEST", 1e5)};
+    test::SensorCamera camera{test::eventCameraConfig("TOOL-TEST", 1e5)};
 };
 
 TEST_F(CameraToolTest, ToolInfosNameTheirParametersInOrder)
@@ -275,28 +274,6 @@ TEST_F(CameraToolTest, ToolsOnAnUnpluggedCameraFail)
     bool enabled = true;
     ASSERT_TRUE(trigger.getParam("enable", enabled));
     EXPECT_FALSE(enabled); // the refused value was not kept
-}
-
-TEST(EthConfigTool, ChangesTheCamerasNetworkSetting)
-{
-    sim::DeviceConfig config = test::eventCameraConfig("ETH-TOOL", 1e5);
-    config.kind = sim::DeviceKind::EthEventCamera;
-    config.ipAddress = "10.0.0.20";
-    config.subnetMask = "255.255.255.0";
-    config.gateway = "10.0.0.1";
-    test::AttachedCamera camera(config);
-    ASSERT_TRUE(camera.interface);
-    EthConfig tool(camera.registers);
-    EXPECT_EQ(tool.getToolInfo().type, TOOL_ETH_CONFIG);
-    std::string value;
-    ASSERT_TRUE(tool.getParam("ip_address", value));
-    EXPECT_EQ(value, "10.0.0.20");
-    EXPECT_TRUE(tool.setParam("ip_address", "10.0.0.33"));
-    EXPECT_EQ(camera.device->description().ipAddress, "10.0.0.33");
-    EXPECT_FALSE(tool.setParam("ip_address", "10.0.1.33")); // outside the gateway's subnet
-    EXPECT_FALSE(tool.setParam("subnet_mask", "255.0.255.0"));
-    EXPECT_FALSE(tool.setParam("gateway", "ten.zero"));
-    EXPECT_EQ(camera.device->description().ipAddress, "10.0.0.33");
 }
 
 } // namespace

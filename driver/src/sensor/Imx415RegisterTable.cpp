@@ -1,4 +1,4 @@
-#include "TarvoHal/Imx415RegisterTable.h"
+#include "Imx415RegisterTable.h"
 
 namespace tarvo {
 

@@ -1,4 +1,4 @@
-#include "TarvoHal/Register.h"
+#include "TarvoDriver/Register.h"
 
 #include <stdexcept>
 
@@ -38,31 +38,7 @@ void Register::Field::init_mask()
     m_mask = width << m_start;
 }
 
-uint32_t Register::Field::insert(uint32_t word, uint32_t value) const
-{
-    return (word & ~m_mask) | ((value << (m_start & 31)) & m_mask);
-}
-
-uint32_t Register::Field::extract(uint32_t word) const
-{
-    return (word & m_mask) >> (m_start & 31);
-}
-
-bool Register::Field::fits(uint32_t value) const
-{
-    return m_len >= 32 || (value >> m_len) == 0;
-}
-
 Register::Register(const std::string& name, uint32_t address) : m_name(name), m_address(address) {}
-
-uint32_t Register::get_default_word() const
-{
-    uint32_t word = 0;
-    for (const auto& [name, field] : m_fields) {
-        word = field.insert(word, field.get_default_value());
-    }
-    return word;
-}
 
 Register::Field& Register::operator[](const std::string& field)
 {

@@ -1,17 +1,11 @@
-#include "SimTestSupport.h"
-#include "TarvoHal/Imx415RegisterTable.h"
-#include "TarvoHal/Imx636RegisterTable.h"
-#include "TarvoHal/Imx636Sequences.h"
-#include "TarvoHal/RegisterController.h"
-#include "TarvoHal/RegisterMap.h"
-#include "TarvoSim/SimBus.h"
+#include "TarvoDriver/RegisterMap.h"
+#include "sensor/Imx415RegisterTable.h"
+#include "sensor/Imx636RegisterTable.h"
+#include "sensor/Imx636Sequences.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstring>
 #include <set>
-#include <thread>
 
 namespace tarvo {
 namespace {
@@ -29,17 +23,6 @@ TEST(RegisterField, MaskFollowsStartAndLength)
     field.add_alias("slave", 0xF);
     EXPECT_EQ(field.get_aliases().at("master"), 0xDu);
     EXPECT_EQ(field.get_aliases().size(), 2u);
-}
-
-TEST(RegisterField, InsertChangesOnlyItsBits)
-{
-    const Register::Field field("time_base_mode", 1, 1, 0);
-    EXPECT_EQ(field.insert(0xFFFFFFFF, 0), 0xFFFFFFFDu);
-    EXPECT_EQ(field.insert(0, 1), 0x2u);
-    EXPECT_EQ(field.insert(0, 3), 0x2u); // cut to the width
-    EXPECT_EQ(field.extract(0x6), 1u);
-    EXPECT_TRUE(field.fits(1));
-    EXPECT_FALSE(field.fits(2));
 }
 
 TEST(RegisterMap, UnknownNamesThrowTheirMessages)
@@ -191,94 +174,6 @@ TEST(Imx636Sequences, HaveTheirLengthsAndKeySteps)
         }
     }
     EXPECT_EQ(waits, 2500000u + 10 + 1000 + 300 + 200 * 6 + 100 + 1000);
-}
-
-class RegisterControllerTest : public ::testing::Test
-{
-protected:
-    test::AttachedCamera camera{test::eventCameraConfig("REG-TEST", 1e5)};
-};
-
-TEST_F(RegisterControllerTest, FieldWriteChangesOnlyItsBitsAtItsAddress)
-{
-    auto& regs = *camera.registers;
-    ASSERT_TRUE(camera.interface->writeRegister(0x9008, 0xFFFFFFF0));
-    EXPECT_TRUE(regs.writeRegisterField("ro/time_base_ctrl", "external_mode", 1));
-    EXPECT_EQ(camera.device->registerValue(0x9008), 0xFFFFFFF4u);
-    EXPECT_TRUE(regs.writeRegisterField("PSEE/IMX636/ro/time_base_ctrl", "Reserved_10_4", 100));
-    EXPECT_EQ(camera.device->registerValue(0x9008), (0xFFFFFFF4u & ~0x7F0u) | (100u << 4));
-    uint32_t value = 0;
-    EXPECT_TRUE(regs.readRegisterField("ro/time_base_ctrl", "Reserved_10_4", value));
-    EXPECT_EQ(value, 100u);
-}
-
-TEST_F(RegisterControllerTest, ValueWiderThanTheFieldIsRefusedAndNotWritten)
-{
-    test::LogCapture log;
-    const uint32_t before = camera.device->registerValue(0x44);
-    EXPECT_FALSE(camera.registers->writeRegisterField("dig_pad2_ctrl", "pad_sync", 0x10));
-    EXPECT_EQ(camera.device->registerValue(0x44), before);
-    EXPECT_TRUE(log.contains(4, "does not fit"));
-}
-
-TEST_F(RegisterControllerTest, UnknownNamesThrow)
-{
-    EXPECT_THROW(camera.registers->writeRegisterField("nope", "lifo_en", 1), std::runtime_error);
-    EXPECT_THROW(camera.registers->writeRegisterField("lifo_ctrl", "nope", 1), std::runtime_error);
-    EXPECT_EQ(camera.registers->writeRegisterWithControlTransfer("nope", 1), -1);
-}
-
-TEST_F(RegisterControllerTest, SequencesWriteAndMaskAtTheirAddresses)
-{
-    ASSERT_TRUE(camera.interface->writeRegister(0x4, 0x0F0F0F0F));
-    const RegisterOperationList ops = {
-        {2, 0x1234, 0xCAFE, 0, 0}, {3, 0x4, 0xFFFFFFFF, 0x400, 0}, {4, 0, 0, 0, 10}};
-    EXPECT_TRUE(camera.registers->ApplyRegisterOperationSequence(ops));
-    EXPECT_EQ(camera.device->registerValue(0x1234), 0xCAFEu);
-    EXPECT_EQ(camera.device->registerValue(0x4), 0x0F0F0F0Fu | 0x400u);
-    EXPECT_FALSE(camera.registers->ApplyRegisterOperationSequence({{7, 0x1234, 0, 0, 0}}));
-}
-
-TEST_F(RegisterControllerTest, BringUpLeavesTheSensorStoppedAndStartSetsItsBits)
-{
-    camera.bringUp();
-    EXPECT_EQ(camera.device->registerValue(0x9000), 0x200u);
-    EXPECT_EQ(camera.device->registerValue(0x1014), 0x11A1504Du);
-    EXPECT_EQ(camera.device->registerValue(0x9008) & 1, 0u);
-    camera.start();
-    EXPECT_EQ(camera.device->registerValue(0xB000), 0x2F9u);
-    EXPECT_EQ(camera.device->registerValue(0x9028), 0u);
-    EXPECT_EQ(camera.device->registerValue(0x9008), 0x645u);
-    EXPECT_EQ(camera.device->registerValue(0x4), 0xF0005442u);
-    camera.stop();
-    EXPECT_EQ(camera.device->registerValue(0x4), 0xF0005042u);
-    EXPECT_EQ(camera.device->registerValue(0x9028), 0x2u);
-    EXPECT_EQ(camera.device->registerValue(0x9008) & 1, 0u);
-}
-
-TEST_F(RegisterControllerTest, WaitsAreScaledByTheBusFactor)
-{
-    sim::SimBus::instance().setWaitScale(0.01);
-    const auto begin = std::chrono::steady_clock::now();
-    EXPECT_TRUE(camera.registers->ApplyRegisterOperationSequence({{4, 0, 0, 0, 2000000}}));
-    const auto elapsed = std::chrono::steady_clock::now() - begin;
-    EXPECT_GE(elapsed, std::chrono::milliseconds(19));
-    EXPECT_LT(elapsed, std::chrono::milliseconds(2000));
-}
-
-TEST_F(RegisterControllerTest, UnpluggedDeviceFailsAccessesAndCutsWaitsShort)
-{
-    sim::SimBus::instance().setWaitScale(1.0);
-    std::thread unplugger([&] { camera.device->unplug(); });
-    const auto begin = std::chrono::steady_clock::now();
-    // A 100 s wait: the unplug ends it.
-    EXPECT_FALSE(camera.registers->ApplyRegisterOperationSequence({{4, 0, 0, 0, 100000000}}));
-    unplugger.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
-    EXPECT_FALSE(camera.interface->isConnected());
-    EXPECT_FALSE(camera.registers->writeRegisterField("lifo_ctrl", "lifo_en", 1));
-    uint8_t block[64];
-    EXPECT_NE(camera.registers->readRegisterWithControlTransfer("lifo_ctrl", block, 4), 0);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "SimEventCamera.h"
-#include "SimTestSupport.h"
+#include "SensorTestSupport.h"
 #include "TarvoHal/Imx636Biases.h"
 #include "TarvoHal/Imx636EventRateControl.h"
 #include "TarvoHal/Imx636ROI.h"
@@ -35,7 +35,7 @@ bool spans(const std::vector<Event2D>& events, uint64_t us)
 
 TEST(SimEventCamera, StreamsOnlyBetweenStartAndStopSequences)
 {
-    test::AttachedCamera camera(test::eventCameraConfig("STREAM-1", 5e5));
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-1", 5e5));
     camera.bringUp();
     test::StreamReader reader(camera.interface);
     ASSERT_TRUE(reader.stream().start());
@@ -58,7 +58,7 @@ TEST(SimEventCamera, StreamsOnlyBetweenStartAndStopSequences)
 
 TEST(SimEventCamera, DeliversTheConfiguredRate)
 {
-    test::AttachedCamera camera(test::eventCameraConfig("STREAM-2", 1e6));
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-2", 1e6));
     camera.bringUp();
     test::StreamReader reader(camera.interface);
     ASSERT_TRUE(reader.stream().start());
@@ -72,7 +72,7 @@ TEST(SimEventCamera, UnpacedStreamDecodesToTheSceneExactly)
 {
     sim::DeviceConfig config = test::eventCameraConfig("STREAM-3", 1e6);
     config.paced = false;
-    test::AttachedCamera camera(config);
+    test::SensorCamera camera(config);
     camera.bringUp();
     test::StreamReader reader(camera.interface);
     ASSERT_TRUE(reader.stream().start());
@@ -97,7 +97,7 @@ TEST(SimEventCamera, UnpacedStreamDecodesToTheSceneExactly)
 
 TEST(SimEventCamera, RoiKeepsOnlyItsWindowAndRoniOnlyTheRest)
 {
-    test::AttachedCamera camera(test::eventCameraConfig("STREAM-4", 2e6));
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-4", 2e6));
     camera.bringUp();
     Imx636ROI roi(camera.registers);
     ASSERT_TRUE(roi.setParam("x", 100));
@@ -124,7 +124,7 @@ TEST(SimEventCamera, RoiKeepsOnlyItsWindowAndRoniOnlyTheRest)
 
 TEST(SimEventCamera, EventRateControlCapsTheRate)
 {
-    test::AttachedCamera camera(test::eventCameraConfig("STREAM-5", 4e6));
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-5", 4e6));
     camera.bringUp();
     Imx636EventRateControl erc(camera.registers);
     ASSERT_TRUE(erc.setParam("max_event_rate", 1));
@@ -139,7 +139,7 @@ TEST(SimEventCamera, EventRateControlCapsTheRate)
 
 TEST(SimEventCamera, CloserOnThresholdGivesMoreOnEvents)
 {
-    test::AttachedCamera camera(test::eventCameraConfig("STREAM-6", 1e6));
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-6", 1e6));
     camera.bringUp();
     Imx636Biases biases(camera.registers);
     auto onShare = [&]() {
@@ -163,7 +163,7 @@ TEST(SimEventCamera, CloserOnThresholdGivesMoreOnEvents)
 
 TEST(SimEventCamera, TriggerEdgesComeAtTheConfiguredFrequencyWhileEnabled)
 {
-    test::AttachedCamera camera(test::eventCameraConfig("STREAM-7", 2e5, 50));
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-7", 2e5, 50));
     camera.bringUp();
     Imx636TriggerIn trigger(camera.registers);
     {
@@ -188,7 +188,7 @@ TEST(SimEventCamera, TriggerEdgesComeAtTheConfiguredFrequencyWhileEnabled)
 
 TEST(SimEventCamera, UnpluggedCameraDeliversNothingAndWaitingReadersReturn)
 {
-    test::AttachedCamera camera(test::eventCameraConfig("STREAM-8", 5e5));
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-8", 5e5));
     camera.bringUp();
     test::StreamReader reader(camera.interface);
     ASSERT_TRUE(reader.stream().start());

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "TarvoHal/RegisterInfo.h"
-#include "TarvoHal/tarvohal_export.h"
 
 #include <cstddef>
 
@@ -9,6 +8,6 @@ namespace tarvo {
 
 // The IMX415 frame sensor's registers as the fusion camera exposes them.
 constexpr size_t IMX415_REGISTER_TABLE_SIZE = 17;
-TARVOHAL_EXPORT extern const RegisterInfo IMX415_REGISTER_TABLE[IMX415_REGISTER_TABLE_SIZE];
+extern const RegisterInfo IMX415_REGISTER_TABLE[IMX415_REGISTER_TABLE_SIZE];
 
 } // namespace tarvo

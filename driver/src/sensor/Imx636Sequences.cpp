@@ -1,4 +1,4 @@
-#include "TarvoHal/Imx636Sequences.h"
+#include "Imx636Sequences.h"
 
 #include <initializer_list>
 #include <utility>

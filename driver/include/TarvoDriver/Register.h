@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TarvoHal/tarvohal_export.h"
+#include "TarvoDriver/tarvodriver_export.h"
 
 #include <cstdint>
 #include <map>
@@ -10,10 +10,10 @@ namespace tarvo {
 
 // A named register of a sensor and its fields. The model describes the layout only; it holds
 // no register contents (get_value() is always 0).
-class TARVOHAL_EXPORT Register
+class TARVODRIVER_EXPORT Register
 {
 public:
-    class TARVOHAL_EXPORT Field
+    class TARVODRIVER_EXPORT Field
     {
     public:
         Field() = default;
@@ -32,12 +32,6 @@ public:
         // Inserts or overwrites a named value of the field.
         void add_alias(const std::string& name, uint32_t value);
 
-        // The register word with this field replaced by `value` (cut to the field's width).
-        uint32_t insert(uint32_t word, uint32_t value) const;
-        uint32_t extract(uint32_t word) const;
-        // Whether `value` fits in the field's width.
-        bool fits(uint32_t value) const;
-
     private:
         void init_mask();
 
@@ -55,8 +49,6 @@ public:
     const std::string& get_name() const { return m_name; }
     uint32_t get_address() const { return m_address; }
     uint32_t get_value() const { return 0; }
-    // The register word after reset: every field at its default.
-    uint32_t get_default_word() const;
 
     // Throws std::runtime_error "Register: Field not found".
     Field& operator[](const std::string& field);

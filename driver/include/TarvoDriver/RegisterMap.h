@@ -1,16 +1,17 @@
 #pragma once
 
-#include "TarvoHal/Register.h"
+#include "TarvoDriver/Register.h"
+#include "TarvoDriver/tarvodriver_export.h"
 #include "TarvoHal/RegisterInfo.h"
-#include "TarvoHal/tarvohal_export.h"
 
+#include <cstddef>
 #include <map>
 #include <string>
 
 namespace tarvo {
 
 // Registers of one table by name.
-class TARVOHAL_EXPORT RegisterMap
+class TARVODRIVER_EXPORT RegisterMap
 {
 public:
     RegisterMap() = default;
@@ -22,14 +23,11 @@ public:
     const Register& operator[](const std::string& name) const;
 
     bool contains(const std::string& name) const { return m_registers.count(name) != 0; }
-    // The register at `address`, or nullptr.
-    const Register* findByAddress(uint32_t address) const;
     size_t size() const { return m_registers.size(); }
     const std::map<std::string, Register>& registers() const { return m_registers; }
 
 private:
     std::map<std::string, Register> m_registers;
-    std::map<uint32_t, std::string> m_byAddress;
 };
 
 } // namespace tarvo

@@ -1,4 +1,4 @@
-#include "TarvoHal/RegisterMap.h"
+#include "TarvoDriver/RegisterMap.h"
 
 #include <stdexcept>
 
@@ -7,12 +7,11 @@ namespace tarvo {
 RegisterMap::RegisterMap(const RegisterInfo* table, size_t rows)
 {
     Register* current = nullptr;
-    for (size_t i = 0; i < rows; ++i) {
+    for (size_t i = 0; table != nullptr && i < rows; ++i) {
         const RegisterInfo& row = table[i];
         if (row.kind == RegisterInfo::REGISTER) {
             Register& entry = m_registers[row.name];
             entry = Register(row.name, row.addressOrStart);
-            m_byAddress[row.addressOrStart] = row.name;
             current = &entry;
         } else if (row.kind == RegisterInfo::FIELD && current != nullptr) {
             current->add_field(Register::Field(row.name, static_cast<uint8_t>(row.addressOrStart),
@@ -37,12 +36,6 @@ const Register& RegisterMap::operator[](const std::string& name) const
         throw std::runtime_error("RegisterController: Register not found");
     }
     return found->second;
-}
-
-const Register* RegisterMap::findByAddress(uint32_t address) const
-{
-    auto found = m_byAddress.find(address);
-    return found == m_byAddress.end() ? nullptr : &m_registers.at(found->second);
 }
 
 } // namespace tarvo
