@@ -230,12 +230,13 @@ for i, r in enumerate(rows):
             break
         word |= field_bits(f[2], f[3], f[4])
     if word != 0:
-        reset_words.append((r[2], word))
+        reset_words.append((r[2], word, r[1]))
 
 out = [GENERATED, '#include "ResetWords.h"', "", "namespace tarvo::sim {", "",
-       "const ResetWord IMX636_RESET_WORDS[] = {"]
-out += ["    {0x%X, 0x%X}," % w for w in reset_words]
-out += ["};", "const size_t IMX636_RESET_WORD_COUNT = sizeof IMX636_RESET_WORDS / sizeof IMX636_RESET_WORDS[0];",
+       "// clang-format off", "const ResetWord IMX636_RESET_WORDS[] = {"]
+out += ["    {0x%X, 0x%X}, // %s" % w for w in reset_words]
+out += ["};", "// clang-format on",
+        "const size_t IMX636_RESET_WORD_COUNT = sizeof IMX636_RESET_WORDS / sizeof IMX636_RESET_WORDS[0];",
         "", "} // namespace tarvo::sim", ""]
 open("platform/sim/src/Imx636ResetWords.cpp", "w").write("\n".join(out))
 print("rows:", len(rows), "registers:", registers, "fields:", fields, "reset words:", len(reset_words))
