@@ -36,12 +36,8 @@ TEST(Imx636Sequences, BringUpLeavesTheSensorStoppedAndStartSetsItsBits)
 
 TEST(SimBus, EthernetCameraTakesAForcedAddressAndStreamsOnlyWhenSwitchedOn)
 {
-    sim::DeviceConfig config = test::eventCameraConfig("ETH-1", 3e5);
-    config.kind = sim::DeviceKind::EthEventCamera;
-    config.ipAddress = "192.168.2.10";
-    config.subnetMask = "255.255.255.0";
-    config.gateway = "192.168.2.1";
-    test::SensorCamera camera(config);
+    test::SensorCamera camera(
+        test::ethernetCameraConfig("ETH-1", 3e5, "192.168.2.10", "255.255.255.0", "192.168.2.1"));
     ASSERT_TRUE(camera.interface);
     const CameraDescription description = camera.device->description();
     EXPECT_FALSE(EthInterface::ethCameraForceIP(description, stringToIP("192.168.3.10"),

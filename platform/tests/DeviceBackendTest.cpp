@@ -1,4 +1,5 @@
 #include "SimEventCamera.h"
+#include "SimTestSupport.h"
 #include "TarvoBase/Converters.h"
 #include "TarvoHal/EthInterface.h"
 #include "TarvoHal/UsbInterface.h"
@@ -24,16 +25,12 @@ class FakeBackend : public DeviceBackend
 public:
     FakeBackend()
     {
-        sim::DeviceConfig config;
-        config.serial = "FAKE-USB";
+        sim::DeviceConfig config = test::eventCameraConfig("FAKE-USB", 1e5);
         config.vendorId = 0x1234;
         config.productId = 0x0042;
         usb = std::make_shared<sim::SimEventCamera>(config);
-        config.kind = sim::DeviceKind::EthEventCamera;
-        config.serial = "FAKE-ETH";
-        config.ipAddress = "172.16.0.9";
-        config.subnetMask = "255.255.0.0";
-        eth = std::make_shared<sim::SimEventCamera>(config);
+        eth = std::make_shared<sim::SimEventCamera>(
+            test::ethernetCameraConfig("FAKE-ETH", 1e5, "172.16.0.9", "255.255.0.0", "0.0.0.0"));
     }
 
     std::vector<CameraDescription> enumerate(DeviceFamily family) override

@@ -9,12 +9,8 @@ namespace {
 // EthConfig works on the camera's transport, not on registers: it needs no register table.
 TEST(EthConfigTool, ChangesTheCamerasNetworkSetting)
 {
-    sim::DeviceConfig config = test::eventCameraConfig("ETH-TOOL", 1e5);
-    config.kind = sim::DeviceKind::EthEventCamera;
-    config.ipAddress = "10.0.0.20";
-    config.subnetMask = "255.255.255.0";
-    config.gateway = "10.0.0.1";
-    test::AttachedCamera camera(config);
+    test::AttachedCamera camera(
+        test::ethernetCameraConfig("ETH-TOOL", 1e5, "10.0.0.20", "255.255.255.0", "10.0.0.1"));
     ASSERT_TRUE(camera.interface);
     EthConfig tool(std::make_shared<RegisterController>(camera.interface, nullptr, 0, ""));
     EXPECT_EQ(tool.getToolInfo().type, TOOL_ETH_CONFIG);

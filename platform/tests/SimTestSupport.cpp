@@ -50,6 +50,17 @@ sim::DeviceConfig eventCameraConfig(const std::string& serial, double eventRate,
     return config;
 }
 
+sim::DeviceConfig ethernetCameraConfig(const std::string& serial, double eventRate, const std::string& ip,
+                                       const std::string& mask, const std::string& gateway)
+{
+    sim::DeviceConfig config = eventCameraConfig(serial, eventRate);
+    config.kind = sim::DeviceKind::EthEventCamera;
+    config.ipAddress = ip;
+    config.subnetMask = mask;
+    config.gateway = gateway;
+    return config;
+}
+
 StreamReader::StreamReader(const std::shared_ptr<Interface>& interface, bool swapped)
     : m_stream(createDataTransferUniquePtr(interface, 2, 0x20000, 20, 0x52)),
       m_decoder(DecoderFactory::createUniqueDecoder(RawEventStreamFormat("EVT3;height=720;width=1280"))),

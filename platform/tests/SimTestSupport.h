@@ -32,6 +32,9 @@ struct AttachedCamera
 std::string tempPath(const std::string& name);
 
 sim::DeviceConfig eventCameraConfig(const std::string& serial, double eventRate, double triggerHz = 0);
+// An Ethernet event camera with the address, mask and gateway given as dotted text.
+sim::DeviceConfig ethernetCameraConfig(const std::string& serial, double eventRate, const std::string& ip,
+                                       const std::string& mask, const std::string& gateway);
 
 // Reads an event stream and decodes it, as a camera's stream thread does.
 class StreamReader
