@@ -58,6 +58,23 @@ function(tarvo_library name)
     endforeach()
 endfunction()
 
+# tarvo_header_check(LIBRARY): each public header of LIBRARY (include/LIBRARY/*.h beside its
+# CMakeLists.txt) must compile on its own, with nothing included before it.
+function(tarvo_header_check library)
+    get_target_property(library_dir ${library} SOURCE_DIR)
+    file(GLOB headers CONFIGURE_DEPENDS ${library_dir}/include/${library}/*.h)
+    set(sources)
+    foreach(header ${headers})
+        get_filename_component(name ${header} NAME_WE)
+        set(source ${CMAKE_CURRENT_BINARY_DIR}/header_check/${library}/${name}.cpp)
+        file(CONFIGURE OUTPUT ${source} CONTENT "#include \"${library}/${name}.h\"\n")
+        list(APPEND sources ${source})
+    endforeach()
+    string(TOLOWER ${library} lower)
+    add_library(${lower}_header_check OBJECT ${sources})
+    target_link_libraries(${lower}_header_check PRIVATE ${library})
+endfunction()
+
 # tarvo_test(NAME SOURCES ... LIBS ...): one GoogleTest program registered with CTest.
 function(tarvo_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
