@@ -43,6 +43,13 @@ TEST(RegisterMap, UnknownNamesThrowTheirMessages)
     EXPECT_EQ(map["lifo_ctrl"].get_value(), 0u);
 }
 
+TEST(RegisterMap, MissingTableGivesAnEmptyMap)
+{
+    EXPECT_EQ(RegisterMap(nullptr, 5).size(), 0u);
+    const RegisterInfo orphan[] = {{RegisterInfo::FIELD, "enable", 0, 1, 0}};
+    EXPECT_EQ(RegisterMap(orphan, 1).size(), 0u); // a field row before any register row is skipped
+}
+
 TEST(Imx636Table, HasItsRegistersFieldsAndBlocks)
 {
     size_t registers = 0, fields = 0;
