@@ -2,7 +2,7 @@
 // 16-byte event records to memory at all.
 #include "TarvoHal/DecoderFactory.h"
 #include "TarvoHal/Evt3Encoder.h"
-#include "sim/SyntheticScene.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <algorithm>
 #include <chrono>

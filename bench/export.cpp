@@ -3,7 +3,7 @@
 // encoding (the decoding bound measured in the same run).
 #include "TarvoBase/Logger.h"
 #include "TarvoDriver/RawFileReader.h"
-#include "sim/SyntheticRecording.h"
+#include "TarvoSim/SyntheticRecording.h"
 
 #include <chrono>
 #include <cstdio>
@@ -36,11 +36,11 @@ int main()
     }
     const std::string raw = folder + "/scene.raw";
     const std::string video = folder + "/scene.mp4";
-    tarvo::sim::SyntheticRecordingSpec spec;
-    spec.startUs = kStartUs;
-    spec.durationUs = kDurationUs + kPeriodUs;
-    spec.scene.eventsPerSecond = 10e6;
-    const auto recording = tarvo::sim::writeSyntheticRecording(raw, spec);
+    tarvo::sim::RecordingRecipe recipe;
+    recipe.startUs = kStartUs;
+    recipe.durationUs = kDurationUs + kPeriodUs;
+    recipe.scene.eventsPerSecond = 10e6;
+    const auto recording = tarvo::sim::writeSyntheticRecording(raw, recipe);
 
     int status = 1;
     tarvo::RawFileReader reader(raw);

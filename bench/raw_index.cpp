@@ -8,7 +8,7 @@
 // so that the first opening builds it.
 #include "TarvoBase/Logger.h"
 #include "TarvoDriver/RawFileReader.h"
-#include "sim/SyntheticRecording.h"
+#include "TarvoSim/SyntheticRecording.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -39,14 +39,14 @@ double seconds(Clock::duration d)
 
 bool writeSyntheticRecording(const std::string& path)
 {
-    tarvo::sim::SyntheticRecordingSpec spec;
-    spec.startUs = kStartUs;
-    spec.durationUs = 0;
-    spec.minBytes = kMinBytes;
-    spec.serialNumber = "BENCH";
-    spec.scene.eventsPerSecond = 10e6;
-    spec.scene.triggerHz = 100;
-    return tarvo::sim::writeSyntheticRecording(path, spec).written;
+    tarvo::sim::RecordingRecipe recipe;
+    recipe.startUs = kStartUs;
+    recipe.durationUs = 0;
+    recipe.minBytes = kMinBytes;
+    recipe.serialNumber = "BENCH";
+    recipe.scene.eventsPerSecond = 10e6;
+    recipe.scene.triggerHz = 100;
+    return tarvo::sim::writeSyntheticRecording(path, recipe).written;
 }
 
 // Reads the file once with large reads; the best of three passes, so that it is the page

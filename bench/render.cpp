@@ -2,8 +2,8 @@
 // counters, and turning the counters into a 1280 x 720 picture on the render thread, against
 // the time this machine takes to copy the same amounts of memory.
 #include "AppConfig.h"
+#include "TarvoSim/SyntheticScene.h"
 #include "VxEventProcessor.h"
-#include "sim/SyntheticScene.h"
 
 #include <QCoreApplication>
 #include <QImage>

@@ -4,11 +4,11 @@
 #include "TarvoHal/DataTransfer.h"
 #include "TarvoHal/DecoderFactory.h"
 #include "TarvoHal/EventStream.h"
-#include "TarvoHal/Imx636RegisterTable.h"
-#include "TarvoHal/Imx636Sequences.h"
 #include "TarvoHal/RegisterController.h"
 #include "TarvoHal/UsbInterface.h"
-#include "sim/SimBus.h"
+#include "TarvoSim/SimBus.h"
+#include "sensor/Imx636RegisterTable.h"
+#include "sensor/Imx636Sequences.h"
 
 #include <algorithm>
 #include <chrono>

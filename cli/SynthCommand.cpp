@@ -1,7 +1,7 @@
 #include "Commands.h"
 #include "Options.h"
 
-#include "sim/SyntheticRecording.h"
+#include "TarvoSim/SyntheticRecording.h"
 
 #include <cstdio>
 
@@ -17,21 +17,21 @@ int synthCommand(const std::vector<std::string>& args)
         return 2;
     }
     const std::string path = options.positional()[0];
-    sim::SyntheticRecordingSpec spec;
-    spec.durationUs = options.unsignedValue("duration-us", 1000000);
-    spec.scene.eventsPerSecond = options.doubleValue("rate-mev", 1.0) * 1e6;
-    spec.scene.triggerHz = options.doubleValue("trigger-hz", 0);
-    spec.scene.seed = options.unsignedValue("seed", 1);
-    spec.serialNumber = "SYNTH-" + std::to_string(spec.scene.seed);
+    sim::RecordingRecipe recipe;
+    recipe.durationUs = options.unsignedValue("duration-us", 1000000);
+    recipe.scene.eventsPerSecond = options.doubleValue("rate-mev", 1.0) * 1e6;
+    recipe.scene.triggerHz = options.doubleValue("trigger-hz", 0);
+    recipe.scene.seed = options.unsignedValue("seed", 1);
+    recipe.serialNumber = "SYNTH-" + std::to_string(recipe.scene.seed);
 
-    const sim::SyntheticRecordingResult result = sim::writeSyntheticRecording(path, spec);
+    const sim::SyntheticRecordingResult result = sim::writeSyntheticRecording(path, recipe);
     if (!result.written) {
         std::fprintf(stderr, "tarvo synth: cannot write '%s'\n", path.c_str());
         return 1;
     }
     std::printf("wrote %s: %llu events over %llu us\n", path.c_str(),
                 static_cast<unsigned long long>(result.events),
-                static_cast<unsigned long long>(spec.durationUs));
+                static_cast<unsigned long long>(recipe.durationUs));
     return 0;
 }
 

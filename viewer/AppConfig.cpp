@@ -14,6 +14,7 @@ const char* const kVideoSavePath = "Setting/video_save_path";
 const char* const kLanguage = "Setting/language";
 const char* const kTriggerInEnable = "Setting/dvs_trigger_in_rec_enable";
 const char* const kTriggerInEdgeType = "Setting/dvs_trigger_in_rec_edge_type";
+// "tirgger" is the spelling of the keys in existing config.ini files, kept on purpose.
 const char* const kBeforeTriggerIn = "Setting/dvs_before_tirgger_in_save_time";
 const char* const kAfterTriggerIn = "Setting/dvs_after_tirgger_in_save_time";
 const char* const kColorType = "Setting/dvs_color_type";
@@ -158,6 +159,7 @@ void AppConfig::load()
 
     const QString appDir = QCoreApplication::applicationDirPath();
     m_dvsDefaultConfigPath = appDir + "/config/dvs_default_config.json";
+    // "cmaera" is the installed file's own spelling, kept on purpose.
     m_fusionDefaultConfigPath = appDir + "/config/fusion_cmaera_default_config.json";
 
     m_dvsCameraCurrentConfigPath =

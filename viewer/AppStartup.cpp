@@ -1,5 +1,7 @@
 #include "AppStartup.h"
 
+#include "TarvoSim/Install.h"
+
 #include <QApplication>
 #include <QDebug>
 #include <QFont>
@@ -59,4 +61,9 @@ bool AppStartup::installTranslator(const QString& language)
 QTranslator* AppStartup::currentTranslator()
 {
     return g_translator;
+}
+
+void AppStartup::installSimulatedCameras()
+{
+    tarvo::sim::install();
 }

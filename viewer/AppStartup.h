@@ -23,4 +23,7 @@ public:
     static bool installTranslator(const QString& language);
     // The translator installed last, or null.
     static QTranslator* currentTranslator();
+    // Puts the simulated cameras (three by default, or the user's device list) behind the
+    // hardware layer's camera search, beside any other device back end.
+    static void installSimulatedCameras();
 };

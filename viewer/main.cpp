@@ -16,6 +16,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     AppStartup::initResources();
     AppStartup::loadFont();
+    AppStartup::installSimulatedCameras();
 
     // These two decide the application-data directory, so they precede the configuration.
     QApplication::setApplicationName("TarvoScope");

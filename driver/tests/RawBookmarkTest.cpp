@@ -13,7 +13,7 @@ namespace {
 
 using test::BookmarkRecord;
 using test::LogCapture;
-using test::SceneSpec;
+using test::SceneRecipe;
 using test::TempDir;
 
 std::vector<BookmarkRecord> loadAndReadIndex(const std::string& path)
@@ -65,11 +65,11 @@ protected:
 
 TEST_F(RawBookmarks, FileLayoutHoldsSizeResolutionRecordsAndChecksum)
 {
-    SceneSpec spec;
-    spec.durationUs = 10000;
-    spec.width = 640;
-    spec.height = 480;
-    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), spec);
+    SceneRecipe recipe;
+    recipe.durationUs = 10000;
+    recipe.width = 640;
+    recipe.height = 480;
+    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), recipe);
     const auto records = loadAndReadIndex(recording.path);
     const auto bytes = test::readFile(m_dir.file("rec.vxmark.tmp"));
 
@@ -84,7 +84,7 @@ TEST_F(RawBookmarks, FileLayoutHoldsSizeResolutionRecordsAndChecksum)
     ASSERT_GE(records.size(), 5u);
     ASSERT_LE(records.size(), 7u);
     EXPECT_EQ(records.front().bytePos, recording.payloadStart);
-    EXPECT_EQ(records.front().key, spec.startTime);
+    EXPECT_EQ(records.front().key, recipe.startTime);
     EXPECT_EQ(records.back().bytePos, recording.payloadStart + recording.payload.size());
     EXPECT_EQ(records.back().eventCount, recording.events.size());
     for (size_t i = 1; i < records.size(); ++i) {
@@ -104,31 +104,31 @@ TEST_F(RawBookmarks, FileLayoutHoldsSizeResolutionRecordsAndChecksum)
 
 TEST_F(RawBookmarks, MatchWordByWordScanOnVariedRecordings)
 {
-    SceneSpec dense;
+    SceneRecipe dense;
     dense.durationUs = 60000;
     dense.eventsPerSecond = 8e6;
     dense.triggerHz = 500;
     expectSameAsReference(test::writeSceneRecording(m_dir.file("dense.raw"), dense).path, dense.startTime);
 
-    SceneSpec gap;
+    SceneRecipe gap;
     gap.durationUs = 1500000;
     gap.eventsPerSecond = 2e5;
     gap.gapFrom = 1100000;
     gap.gapTo = 2100000;
     expectSameAsReference(test::writeSceneRecording(m_dir.file("gap.raw"), gap).path, gap.startTime);
 
-    SceneSpec zeroStart;
+    SceneRecipe zeroStart;
     zeroStart.headerStart = 0;
     zeroStart.startTime = 16777000; // crosses the 24-bit time rollover
     zeroStart.durationUs = 30000;
     expectSameAsReference(test::writeSceneRecording(m_dir.file("zero.raw"), zeroStart).path, 0);
 
     // A trailing odd byte is not a word and is left out of the index.
-    auto odd = test::writeSceneRecording(m_dir.file("odd.raw"), SceneSpec{});
+    auto odd = test::writeSceneRecording(m_dir.file("odd.raw"), SceneRecipe{});
     auto bytes = test::readFile(odd.path);
     bytes.push_back(0x81);
     test::writeBytes(odd.path, bytes);
-    expectSameAsReference(odd.path, SceneSpec{}.startTime);
+    expectSameAsReference(odd.path, SceneRecipe{}.startTime);
 
     // Random words after a time and a row word: times jump back and forth, roll over and stall.
     std::mt19937_64 random(17);
@@ -148,19 +148,19 @@ TEST_F(RawBookmarks, MatchWordByWordScanOnVariedRecordings)
 
 TEST_F(RawBookmarks, GapWithoutEventsHoldsNoBookmark)
 {
-    SceneSpec spec;
-    spec.durationUs = 1500000;
-    spec.eventsPerSecond = 2e5;
-    spec.gapFrom = 1100000;
-    spec.gapTo = 2100000;
-    spec.timeHighRepeatUs = 0;
-    const auto recording = test::writeSceneRecording(m_dir.file("gap.raw"), spec);
+    SceneRecipe recipe;
+    recipe.durationUs = 1500000;
+    recipe.eventsPerSecond = 2e5;
+    recipe.gapFrom = 1100000;
+    recipe.gapTo = 2100000;
+    recipe.timeHighRepeatUs = 0;
+    const auto recording = test::writeSceneRecording(m_dir.file("gap.raw"), recipe);
     const auto records = loadAndReadIndex(recording.path);
     size_t afterGap = 0;
     for (size_t i = 0; i < records.size(); ++i) {
-        EXPECT_FALSE(records[i].key > spec.gapFrom + 4096 && records[i].key < spec.gapTo - 4096)
+        EXPECT_FALSE(records[i].key > recipe.gapFrom + 4096 && records[i].key < recipe.gapTo - 4096)
             << records[i].key;
-        if (afterGap == 0 && records[i].key >= spec.gapTo - 4096) {
+        if (afterGap == 0 && records[i].key >= recipe.gapTo - 4096) {
             afterGap = i;
         }
     }
@@ -170,19 +170,19 @@ TEST_F(RawBookmarks, GapWithoutEventsHoldsNoBookmark)
 
 TEST_F(RawBookmarks, ZeroStartTakesTheFirstDecodedTimeAsFirstKey)
 {
-    SceneSpec spec;
-    spec.headerStart = 0;
-    const auto recording = test::writeSceneRecording(m_dir.file("z.raw"), spec);
+    SceneRecipe recipe;
+    recipe.headerStart = 0;
+    const auto recording = test::writeSceneRecording(m_dir.file("z.raw"), recipe);
     const auto records = loadAndReadIndex(recording.path);
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(records.front().bytePos, recording.payloadStart);
     EXPECT_GT(records.front().key, 0u);
-    EXPECT_LE(records.front().key, spec.startTime);
+    EXPECT_LE(records.front().key, recipe.startTime);
 }
 
 TEST_F(RawBookmarks, SecondOpeningReadsTheFileAndAgreesWithTheFirst)
 {
-    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneSpec{});
+    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneRecipe{});
     RawFileReader first(recording.path);
     ASSERT_TRUE(first.loadFile());
     const auto before = test::readFile(m_dir.file("rec.vxmark.tmp"));
@@ -210,7 +210,7 @@ TEST_F(RawBookmarks, SecondOpeningReadsTheFileAndAgreesWithTheFirst)
 
 TEST_F(RawBookmarks, LookupsFollowTheIndexRules)
 {
-    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneSpec{});
+    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneRecipe{});
     RawFileReader reader(recording.path);
     ASSERT_TRUE(reader.loadFile());
     const auto records = test::parseBookmarkFile(test::readFile(m_dir.file("rec.vxmark.tmp")));
@@ -238,7 +238,7 @@ TEST_F(RawBookmarks, LookupsFollowTheIndexRules)
 // Each damaged or outdated index is detected, reported and replaced by a rebuilt one.
 TEST_F(RawBookmarks, DamagedOrOutdatedFilesAreRebuilt)
 {
-    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneSpec{});
+    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneRecipe{});
     const std::string mark = m_dir.file("rec.vxmark.tmp");
     {
         RawFileReader reader(recording.path);
@@ -309,7 +309,7 @@ TEST_F(RawBookmarks, DamagedOrOutdatedFilesAreRebuilt)
 
 TEST_F(RawBookmarks, ChangedRecordingIsIndexedAgain)
 {
-    auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneSpec{});
+    auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneRecipe{});
     {
         RawFileReader reader(recording.path);
         ASSERT_TRUE(reader.loadFile());
@@ -330,7 +330,7 @@ TEST_F(RawBookmarks, ChangedRecordingIsIndexedAgain)
     // The same payload under a header of another width.
     DvsFileInfo info;
     info.width = 640;
-    info.dvs_start_timestamp = SceneSpec{}.startTime;
+    info.dvs_start_timestamp = SceneRecipe{}.startTime;
     test::writeFile(recording.path, generateDvsFileHeader(info), recording.payload);
     {
         RawFileReader reader(recording.path);
@@ -339,7 +339,7 @@ TEST_F(RawBookmarks, ChangedRecordingIsIndexedAgain)
     {
         DvsFileInfo other;
         other.width = 1281;
-        other.dvs_start_timestamp = SceneSpec{}.startTime;
+        other.dvs_start_timestamp = SceneRecipe{}.startTime;
         test::writeFile(recording.path, generateDvsFileHeader(other), recording.payload);
         m_log.messages.clear();
         RawFileReader reader(recording.path);
@@ -350,7 +350,7 @@ TEST_F(RawBookmarks, ChangedRecordingIsIndexedAgain)
     {
         DvsFileInfo other;
         other.width = 1282;
-        other.dvs_start_timestamp = SceneSpec{}.startTime;
+        other.dvs_start_timestamp = SceneRecipe{}.startTime;
         test::writeFile(recording.path, generateDvsFileHeader(other), recording.payload);
         m_log.messages.clear();
         RawFileReader reader(recording.path);
@@ -362,7 +362,7 @@ TEST_F(RawBookmarks, ChangedRecordingIsIndexedAgain)
 TEST_F(RawBookmarks, IndexThatCannotBeWrittenStaysInMemory)
 {
     // A folder where the index file belongs can be neither read as an index nor replaced.
-    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneSpec{});
+    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneRecipe{});
     std::filesystem::create_directory(m_dir.file("rec.vxmark.tmp"));
     RawFileReader reader(recording.path);
     ASSERT_TRUE(reader.loadFile());

@@ -12,7 +12,7 @@ namespace tarvo {
 namespace {
 
 using test::LogCapture;
-using test::SceneSpec;
+using test::SceneRecipe;
 using test::TempDir;
 
 class RawQueries : public ::testing::Test
@@ -20,13 +20,13 @@ class RawQueries : public ::testing::Test
 protected:
     void SetUp() override
     {
-        SceneSpec spec;
-        spec.durationUs = 50000;
-        spec.eventsPerSecond = 3e6;
-        spec.triggerHz = 2000;
-        m_recording = test::writeSceneRecording(m_dir.file("rec.raw"), spec);
-        m_start = spec.startTime;
-        m_end = spec.startTime + spec.durationUs;
+        SceneRecipe recipe;
+        recipe.durationUs = 50000;
+        recipe.eventsPerSecond = 3e6;
+        recipe.triggerHz = 2000;
+        m_recording = test::writeSceneRecording(m_dir.file("rec.raw"), recipe);
+        m_start = recipe.startTime;
+        m_end = recipe.startTime + recipe.durationUs;
         m_reader = std::make_unique<RawFileReader>(m_recording.path);
         ASSERT_TRUE(m_reader->loadFile());
         m_records = test::parseBookmarkFile(test::readFile(m_dir.file("rec.vxmark.tmp")));

@@ -12,7 +12,7 @@ namespace tarvo {
 namespace {
 
 using test::LogCapture;
-using test::SceneSpec;
+using test::SceneRecipe;
 using test::TempDir;
 
 // Runs a random mix of seeks and queries and checks what must hold for any input: batches in
@@ -102,7 +102,7 @@ TEST_F(RawBadInput, MissingOrUnreadableFilesFailQuietlyOrWithAMessage)
     EXPECT_FALSE(m_log.messages.empty());
 
     // A path that does not end in ".raw" keeps its index apart from the recording itself.
-    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneSpec{});
+    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), SceneRecipe{});
     std::filesystem::rename(recording.path, m_dir.file("rec.dat"));
     RawFileReader other(m_dir.file("rec.dat"));
     ASSERT_TRUE(other.loadFile());
@@ -140,9 +140,9 @@ TEST_F(RawBadInput, OverlongHeaderLineIsRejected)
 
 TEST_F(RawBadInput, TruncatedRecordingsLoadWhatTheyHold)
 {
-    SceneSpec spec;
-    spec.triggerHz = 1000;
-    const auto recording = test::writeSceneRecording(m_dir.file("full.raw"), spec);
+    SceneRecipe recipe;
+    recipe.triggerHz = 1000;
+    const auto recording = test::writeSceneRecording(m_dir.file("full.raw"), recipe);
     const auto bytes = test::readFile(recording.path);
     std::mt19937_64 random(11);
     for (size_t cut : {size_t{5}, size_t{recording.payloadStart - 3}, size_t{recording.payloadStart + 1},
@@ -188,11 +188,11 @@ TEST_F(RawBadInput, RandomPayloadsLoadAndAnswerQueriesSafely)
 // The checks that matter run under the sanitizers: no crash, no hang, no bad memory access.
 TEST_F(RawBadInput, FuzzedFilesNeverBreakTheReader)
 {
-    SceneSpec spec;
-    spec.durationUs = 6000;
-    spec.eventsPerSecond = 1e6;
-    spec.triggerHz = 3000;
-    const auto base = test::writeSceneRecording(m_dir.file("base.raw"), spec);
+    SceneRecipe recipe;
+    recipe.durationUs = 6000;
+    recipe.eventsPerSecond = 1e6;
+    recipe.triggerHz = 3000;
+    const auto base = test::writeSceneRecording(m_dir.file("base.raw"), recipe);
     const auto baseBytes = test::readFile(base.path);
     {
         RawFileReader reader(base.path);

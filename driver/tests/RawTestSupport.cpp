@@ -4,7 +4,7 @@
 #include "TarvoBase/Logger.h"
 #include "TarvoHal/DecoderFactory.h"
 #include "TarvoHal/Evt3Encoder.h"
-#include "sim/SyntheticScene.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <gtest/gtest.h>
 
@@ -38,34 +38,34 @@ std::vector<uint8_t> readFile(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-SceneRecording writeSceneRecording(const std::string& path, const SceneSpec& spec)
+SceneRecording writeSceneRecording(const std::string& path, const SceneRecipe& recipe)
 {
     SceneRecording recording;
     recording.path = path;
     sim::SceneOptions options;
-    options.width = spec.width;
-    options.height = spec.height;
-    options.eventsPerSecond = spec.eventsPerSecond;
-    options.triggerHz = spec.triggerHz;
-    options.seed = spec.seed;
-    sim::SyntheticScene scene(options, spec.startTime);
+    options.width = recipe.width;
+    options.height = recipe.height;
+    options.eventsPerSecond = recipe.eventsPerSecond;
+    options.triggerHz = recipe.triggerHz;
+    options.seed = recipe.seed;
+    sim::SyntheticScene scene(options, recipe.startTime);
     std::vector<Event2D> events;
-    scene.generate(spec.startTime, spec.startTime + spec.durationUs, events, recording.triggers);
+    scene.generate(recipe.startTime, recipe.startTime + recipe.durationUs, events, recording.triggers);
     for (const Event2D& e : events) {
-        if (e.timestamp < spec.gapFrom || e.timestamp >= spec.gapTo) {
+        if (e.timestamp < recipe.gapFrom || e.timestamp >= recipe.gapTo) {
             recording.events.push_back(e);
         }
     }
-    Evt3Encoder encoder(spec.startTime);
-    encoder.setTimeHighRepeatPeriod(spec.timeHighRepeatUs);
+    Evt3Encoder encoder(recipe.startTime);
+    encoder.setTimeHighRepeatPeriod(recipe.timeHighRepeatUs);
     encoder.addMerged(recording.events, recording.triggers, recording.payload);
-    encoder.addTime(spec.startTime + spec.durationUs, recording.payload);
+    encoder.addTime(recipe.startTime + recipe.durationUs, recording.payload);
 
     DvsFileInfo info;
-    info.width = spec.width;
-    info.height = spec.height;
+    info.width = recipe.width;
+    info.height = recipe.height;
     info.serial_number = "TEST-1";
-    info.dvs_start_timestamp = spec.headerStart == ~uint64_t{0} ? spec.startTime : spec.headerStart;
+    info.dvs_start_timestamp = recipe.headerStart == ~uint64_t{0} ? recipe.startTime : recipe.headerStart;
     const std::string header = generateDvsFileHeader(info);
     recording.payloadStart = header.size();
     writeFile(path, header, recording.payload);

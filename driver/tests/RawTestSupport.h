@@ -20,7 +20,7 @@ struct SceneRecording
     uint64_t payloadStart = 0;
 };
 
-struct SceneSpec
+struct SceneRecipe
 {
     uint64_t startTime = 1000000; // event time at which the scene and the header start
     uint64_t durationUs = 20000;
@@ -35,7 +35,7 @@ struct SceneSpec
     uint16_t height = 720;
 };
 
-SceneRecording writeSceneRecording(const std::string& path, const SceneSpec& spec);
+SceneRecording writeSceneRecording(const std::string& path, const SceneRecipe& recipe);
 void writeFile(const std::string& path, const std::string& header, const std::vector<uint8_t>& payload);
 std::vector<uint8_t> readFile(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);

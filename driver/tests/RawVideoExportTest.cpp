@@ -17,9 +17,9 @@ constexpr uint64_t kPeriod = 33333;
 class RawVideoExport : public ::testing::Test
 {
 protected:
-    void open(const SceneSpec& spec)
+    void open(const SceneRecipe& recipe)
     {
-        recording = writeSceneRecording(dir.file("scene.raw"), spec);
+        recording = writeSceneRecording(dir.file("scene.raw"), recipe);
         reader = std::make_unique<RawFileReader>(recording.path);
         ASSERT_TRUE(reader->loadFile());
     }
@@ -31,10 +31,10 @@ protected:
 
 TEST_F(RawVideoExport, OneSecondGivesThirtyOnePicturesAThirtiethOfASecondApart)
 {
-    SceneSpec spec;
-    spec.durationUs = 1200000;
-    spec.eventsPerSecond = 1e6;
-    open(spec);
+    SceneRecipe recipe;
+    recipe.durationUs = 1200000;
+    recipe.eventsPerSecond = 1e6;
+    open(recipe);
     std::vector<std::pair<uint64_t, uint64_t>> progress;
     reader->setExportProgressCallback(
         [&](uint64_t done, uint64_t total) { progress.emplace_back(done, total); });
@@ -57,12 +57,12 @@ TEST_F(RawVideoExport, OneSecondGivesThirtyOnePicturesAThirtiethOfASecondApart)
 
 TEST_F(RawVideoExport, PeriodsWithoutEventsGiveNoPicture)
 {
-    SceneSpec spec;
-    spec.durationUs = 1200000;
-    spec.eventsPerSecond = 1e6;
-    spec.gapFrom = kStart + 300000;
-    spec.gapTo = kStart + 800000;
-    open(spec);
+    SceneRecipe recipe;
+    recipe.durationUs = 1200000;
+    recipe.eventsPerSecond = 1e6;
+    recipe.gapFrom = kStart + 300000;
+    recipe.gapTo = kStart + 800000;
+    open(recipe);
     ASSERT_TRUE(reader->exportEventDataToVideo(kStart, kStart + 1000000, dir.file("pause.mp4")));
     const size_t pictures = probeVideo(dir.file("pause.mp4")).packetTimesUs.size();
     EXPECT_GE(pictures, 31u - 16u);
@@ -71,10 +71,10 @@ TEST_F(RawVideoExport, PeriodsWithoutEventsGiveNoPicture)
 
 TEST_F(RawVideoExport, PicturesShowTheEventsOfTheirWindow)
 {
-    SceneSpec spec;
-    spec.durationUs = 200000;
-    spec.eventsPerSecond = 2e6;
-    open(spec);
+    SceneRecipe recipe;
+    recipe.durationUs = 200000;
+    recipe.eventsPerSecond = 2e6;
+    open(recipe);
     ASSERT_TRUE(reader->exportEventDataToVideo(kStart, kStart + 4 * kPeriod, dir.file("pixels.mp4")));
 
     Mp4FileReader video(dir.file("pixels.mp4"));
@@ -106,9 +106,9 @@ TEST_F(RawVideoExport, PicturesShowTheEventsOfTheirWindow)
 
 TEST_F(RawVideoExport, EmptyOrOutsideRangesAndUnwritablePathsFail)
 {
-    SceneSpec spec;
-    spec.durationUs = 100000;
-    open(spec);
+    SceneRecipe recipe;
+    recipe.durationUs = 100000;
+    open(recipe);
     LogCapture log;
     EXPECT_FALSE(reader->exportEventDataToVideo(kStart + 1000, kStart + 1000, dir.file("empty.mp4")));
     EXPECT_TRUE(log.contains(4, "There is no data in the interval."));

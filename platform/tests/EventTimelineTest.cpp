@@ -1,7 +1,7 @@
-#include "sim/EventTimeline.h"
+#include "EventTimeline.h"
 #include "DecoderTestSupport.h"
+#include "PulseTrain.h"
 #include "TarvoHal/Evt3Encoder.h"
-#include "sim/PulseTrain.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "SimDevice.h"
 #include "TarvoHal/UsbInterface.h"
-#include "sim/SimBus.h"
-#include "sim/SimDevice.h"
+#include "TarvoSim/SimBus.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,8 @@
 #include "TarvoHal/DataTransfer.h"
 #include "TarvoHal/DecoderFactory.h"
 #include "TarvoHal/EthInterface.h"
-#include "TarvoHal/Imx636RegisterTable.h"
-#include "TarvoHal/Imx636Sequences.h"
 #include "TarvoHal/UsbInterface.h"
-#include "sim/SimBus.h"
+#include "TarvoSim/SimBus.h"
 
 #include <gtest/gtest.h>
 
@@ -31,32 +29,11 @@ AttachedCamera::AttachedCamera(const sim::DeviceConfig& config)
         interface = UsbInterface::createUsbFusionInterface(description);
         break;
     }
-    if (interface) {
-        registers = std::make_shared<RegisterController>(interface, IMX636_REGISTER_TABLE,
-                                                         IMX636_REGISTER_TABLE_SIZE, "PSEE/IMX636/");
-    }
 }
 
 AttachedCamera::~AttachedCamera()
 {
     sim::SimBus::instance().detach(device->config().serial);
-}
-
-void AttachedCamera::bringUp()
-{
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636StopSequence()));
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636PowerUpSequence()));
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636ConfigurationSequence()));
-}
-
-void AttachedCamera::start()
-{
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636StartSequence()));
-}
-
-void AttachedCamera::stop()
-{
-    ASSERT_TRUE(registers->ApplyRegisterOperationSequence(imx636StopSequence()));
 }
 
 std::string tempPath(const std::string& name)
@@ -70,6 +47,17 @@ sim::DeviceConfig eventCameraConfig(const std::string& serial, double eventRate,
     config.serial = serial;
     config.eventRate = eventRate;
     config.triggerHz = triggerHz;
+    return config;
+}
+
+sim::DeviceConfig ethernetCameraConfig(const std::string& serial, double eventRate, const std::string& ip,
+                                       const std::string& mask, const std::string& gateway)
+{
+    sim::DeviceConfig config = eventCameraConfig(serial, eventRate);
+    config.kind = sim::DeviceKind::EthEventCamera;
+    config.ipAddress = ip;
+    config.subnetMask = mask;
+    config.gateway = gateway;
     return config;
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "SimDevice.h"
 #include "TarvoBase/EventTypes.h"
 #include "TarvoBase/Logger.h"
 #include "TarvoHal/Decoder.h"
 #include "TarvoHal/EventStream.h"
 #include "TarvoHal/Interface.h"
-#include "TarvoHal/RegisterController.h"
-#include "sim/DeviceConfig.h"
-#include "sim/SimDevice.h"
+#include "TarvoSim/DeviceConfig.h"
 
 #include <chrono>
 #include <functional>
@@ -18,7 +17,8 @@
 
 namespace tarvo::test {
 
-// A simulated camera attached for one test and unplugged when the test ends.
+// A simulated camera attached for one test, opened through the finders' factories, and
+// unplugged when the test ends.
 struct AttachedCamera
 {
     explicit AttachedCamera(const sim::DeviceConfig& config);
@@ -26,18 +26,15 @@ struct AttachedCamera
 
     std::shared_ptr<sim::SimDevice> device;
     std::shared_ptr<Interface> interface;
-    std::shared_ptr<RegisterController> registers;
-
-    // Stop, power-up and configuration sequences, as a camera's bring-up applies them.
-    void bringUp();
-    void start();
-    void stop();
 };
 
 // A path in the temporary directory that no other test process uses.
 std::string tempPath(const std::string& name);
 
 sim::DeviceConfig eventCameraConfig(const std::string& serial, double eventRate, double triggerHz = 0);
+// An Ethernet event camera with the address, mask and gateway given as dotted text.
+sim::DeviceConfig ethernetCameraConfig(const std::string& serial, double eventRate, const std::string& ip,
+                                       const std::string& mask, const std::string& gateway);
 
 // Reads an event stream and decodes it, as a camera's stream thread does.
 class StreamReader

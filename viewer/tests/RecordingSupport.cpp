@@ -2,7 +2,7 @@
 
 #include "TarvoBase/FileHeader.h"
 #include "TarvoHal/Evt3Encoder.h"
-#include "sim/SyntheticScene.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <QFile>
 

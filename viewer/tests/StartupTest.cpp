@@ -4,6 +4,8 @@
 #include "AppStartup.h"
 #include "InitDialog.h"
 #include "MainWidget.h"
+#include "TarvoHal/EthInterface.h"
+#include "TarvoHal/UsbInterface.h"
 #include "TestSupport.h"
 #include "VXMessageBox.h"
 #include "VxFilePathReminderForm.h"
@@ -20,6 +22,8 @@
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
+
+#include <algorithm>
 
 class StartupTest : public QObject
 {
@@ -83,6 +87,18 @@ private Q_SLOTS:
         for (const QChar c : QString("关于我们打开目录语言切换将在重启后生效")) {
             QVERIFY2(metrics.inFont(c), qPrintable(QString(c)));
         }
+    }
+
+    void simulatedCamerasAreFoundAfterStartUp()
+    {
+        // The test home has no device list, so the three default cameras are attached.
+        AppStartup::installSimulatedCameras();
+        const auto hasSerial = [](const std::vector<tarvo::CameraDescription>& found, const char* serial) {
+            return std::any_of(found.begin(), found.end(), [&](const auto& d) { return d.serial == serial; });
+        };
+        QVERIFY(hasSerial(tarvo::UsbInterface::findUsbDvsCamera(0x04B5, 0x0001), "KST-USB-0001"));
+        QVERIFY(hasSerial(tarvo::UsbInterface::findUsbFusionCamera(0x2207, 0x0006), "DUET-0001"));
+        QVERIFY(hasSerial(tarvo::EthInterface::findEthDvsCamera(), "KST-ETH-0001"));
     }
 
     void splashShowsTheVersionAndClosesItselfAfterTwoSeconds()

@@ -10,6 +10,7 @@
 VxComboBox::VxComboBox(QWidget* parent) : QWidget(parent), m_ui(new Ui::VxComboBox)
 {
     m_ui->setupUi(this);
+    // "combox" is the form's object name as style sheets and tests know it, kept on purpose.
     VXComboBoxBase* combo = m_ui->cb_combox_in_widget;
     combo->installEventFilter(this);
     if (QLineEdit* edit = combo->lineEdit()) {

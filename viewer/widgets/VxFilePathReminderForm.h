@@ -28,6 +28,7 @@ public:
     const QTimer& lifetimeTimer() const { return m_lifetimeTimer; }
 
 public Q_SLOTS:
+    // "Timeup" is the interface's own spelling, kept on purpose.
     void onTimeupDestroy();
     void on_pb_open_dir_clicked();
     void on_pb_close_clicked();

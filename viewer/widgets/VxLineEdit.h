@@ -40,6 +40,7 @@ Q_SIGNALS:
     void textFinished(const QString& text);
 
 public Q_SLOTS:
+    // "Hoverd" is the interface's own spelling, kept on purpose.
     void slotMouseHoverd(bool hovered);
 
 private:

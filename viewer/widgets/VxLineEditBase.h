@@ -11,6 +11,7 @@ public:
     explicit VxLineEditBase(QWidget* parent = nullptr);
 
 Q_SIGNALS:
+    // "Hoverd" is the interface's own spelling, kept on purpose.
     void signalMouseHoverd(bool hovered);
 
 protected:

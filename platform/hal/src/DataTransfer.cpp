@@ -1,8 +1,8 @@
 #include "TarvoHal/DataTransfer.h"
 
-#include "BulkEndpoint.h"
 #include "TarvoBase/Logger.h"
 #include "TarvoHal/Interface.h"
+#include "TarvoHalBackend/BulkEndpoint.h"
 
 #include <algorithm>
 #include <thread>

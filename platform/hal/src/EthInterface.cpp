@@ -1,8 +1,8 @@
 #include "TarvoHal/EthInterface.h"
 
 #include "TarvoBase/Logger.h"
-#include "sim/SimBus.h"
-#include "sim/SimDevice.h"
+#include "TarvoHalBackend/DeviceBackendRegistry.h"
+#include "TarvoHalBackend/DeviceLink.h"
 
 namespace tarvo {
 
@@ -15,13 +15,7 @@ EthInterface::EthInterface(std::shared_ptr<DeviceLink> link, const CameraDescrip
 
 std::vector<CameraDescription> EthInterface::findEthDvsCamera()
 {
-    std::vector<CameraDescription> found;
-    for (const auto& device : sim::SimBus::instance().list()) {
-        if (device->kind() == sim::DeviceKind::EthEventCamera && device->connected()) {
-            found.push_back(device->description());
-        }
-    }
-    return found;
+    return DeviceBackendRegistry::instance().enumerate(DeviceFamily::EthEventCamera);
 }
 
 bool EthInterface::isValidSetting(uint32_t ip, uint32_t mask, uint32_t gateway)
@@ -43,17 +37,13 @@ bool EthInterface::ethCameraForceIP(const CameraDescription& description, uint32
                                 ip, mask, gateway, description.serial.c_str());
         return false;
     }
-    auto device = sim::SimBus::instance().find(description.serial, sim::DeviceKind::EthEventCamera);
-    return device && device->setNetworkConfig(ip, mask, gateway);
+    return DeviceBackendRegistry::instance().forceNetworkConfig(description, ip, mask, gateway);
 }
 
 std::shared_ptr<Interface> EthInterface::createEthInterface(const CameraDescription& description)
 {
-    auto device = sim::SimBus::instance().find(description.serial, sim::DeviceKind::EthEventCamera);
-    if (!device) {
-        return nullptr;
-    }
-    return std::make_shared<EthInterface>(device, description);
+    auto link = DeviceBackendRegistry::instance().open(DeviceFamily::EthEventCamera, description);
+    return link ? std::make_shared<EthInterface>(std::move(link), description) : nullptr;
 }
 
 bool EthInterface::setEventStream(bool enabled)

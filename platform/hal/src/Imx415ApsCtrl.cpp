@@ -21,15 +21,6 @@ Imx415ApsCtrl::Imx415ApsCtrl(std::shared_ptr<RegisterController> controller)
     addParam(intParam("gain", 0, 240, 0, "0.3 dB", "Analogue gain when not automatic"));
 }
 
-ToolInfo Imx415ApsCtrl::getToolInfo() const
-{
-    ToolInfo info{TOOL_APS_CTRL, "ApsCtrl", {}, "Ctrl of APS cameras with IMX415 sonsors"};
-    for (const auto& [name, param] : getAllParamInfo()) {
-        info.parameters.push_back(name);
-    }
-    return info;
-}
-
 bool Imx415ApsCtrl::applyParam(const std::string& name, const Value& value)
 {
     if (name == "auto_exposure") {

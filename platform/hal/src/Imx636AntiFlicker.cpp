@@ -30,15 +30,6 @@ Imx636AntiFlicker::Imx636AntiFlicker(std::shared_ptr<RegisterController> control
         intParam("stop_threshold", 0, 7, 4, "periods", "Periods missed before a pixel stops flickering"));
 }
 
-ToolInfo Imx636AntiFlicker::getToolInfo() const
-{
-    ToolInfo info{TOOL_ANTI_FLICKER, "AntiFlicker", {}, "Anti flicker of DVS cameras with IMX636 sensor."};
-    for (const auto& [name, param] : getAllParamInfo()) {
-        info.parameters.push_back(name);
-    }
-    return info;
-}
-
 bool Imx636AntiFlicker::checkParam(const std::string& name, const Value& value, std::string& why) const
 {
     if (name == "low_frequency" && value.i >= current("high_frequency").i) {

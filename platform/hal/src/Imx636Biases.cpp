@@ -33,14 +33,6 @@ Imx636Biases::Imx636Biases(std::shared_ptr<RegisterController> controller)
     }
 }
 
-ToolInfo Imx636Biases::getToolInfo() const
-{
-    return {TOOL_BIASES,
-            "Biases",
-            {"bias_fo", "bias_hpf", "bias_diff_on", "bias_diff", "bias_diff_off", "bias_refr"},
-            "Biases of DVS cameras with IMX636 sensor"};
-}
-
 bool Imx636Biases::getParam(const std::string& name, int& value)
 {
     IntParameterInfo info;

@@ -21,14 +21,6 @@ Imx636EventRateControl::Imx636EventRateControl(std::shared_ptr<RegisterControlle
                       "Most events per second let through"));
 }
 
-ToolInfo Imx636EventRateControl::getToolInfo() const
-{
-    return {TOOL_EVENT_RATE_CONTROL,
-            "EventRateControl",
-            {"enable", "max_event_rate"},
-            "ERC of DVS cameras with IMX636 sensor"};
-}
-
 void Imx636EventRateControl::setMaxLimitEventRate(unsigned limit)
 {
     if (limit == 0) {

@@ -12,14 +12,6 @@ Imx636EventTrailFilter::Imx636EventTrailFilter(std::shared_ptr<RegisterControlle
     addParam(choiceParam("type", {"TRAIL", "STC_CUT_TRAIL", "STC_KEEP_TRAIL"}, "TRAIL", "Filter kind"));
 }
 
-ToolInfo Imx636EventTrailFilter::getToolInfo() const
-{
-    return {TOOL_EVENT_TRAIL_FILTER,
-            "EventTrailFilter",
-            {"enable", "threshold", "type"},
-            "Event Trail Filter of DVS cameras with IMX636 sensor"};
-}
-
 bool Imx636EventTrailFilter::applyParam(const std::string& name, const Value& value)
 {
     // The registers are always written as a whole from the three values.

@@ -47,14 +47,6 @@ Imx636ROI::Imx636ROI(std::shared_ptr<RegisterController> controller)
     addParam(intParam("y_height", 1, kHeight, kHeight, "px", "Height of the window"));
 }
 
-ToolInfo Imx636ROI::getToolInfo() const
-{
-    return {TOOL_ROI,
-            "ROI",
-            {"enable", "mode", "x", "y", "x_width", "y_height"},
-            "ROI of DVS cameras with IMX636 sensor"};
-}
-
 bool Imx636ROI::applyParam(const std::string& name, const Value& value)
 {
     return writeWindow(name, value);

@@ -12,11 +12,6 @@ Imx636Sync::Imx636Sync(std::shared_ptr<RegisterController> controller)
                     "Time base: own clock, own clock driving the sync output, or the sync input's clock"));
 }
 
-ToolInfo Imx636Sync::getToolInfo() const
-{
-    return {TOOL_SYNC, "Sync", {"mode"}, "Sync of DVS cameras with IMX636 sensors"};
-}
-
 bool Imx636Sync::applyParam(const std::string&, const Value& value)
 {
     const bool external = value.s != "standalone";

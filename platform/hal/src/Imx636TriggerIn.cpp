@@ -10,11 +10,6 @@ Imx636TriggerIn::Imx636TriggerIn(std::shared_ptr<RegisterController> controller)
     addParam(boolParam("enable", false, "Report edges on trigger input 0 in the event stream"));
 }
 
-ToolInfo Imx636TriggerIn::getToolInfo() const
-{
-    return {TOOL_TRIGGER_IN, "TriggerIn", {"enable"}, "Trigger in of DVS cameras with IMX636 sensors"};
-}
-
 bool Imx636TriggerIn::applyParam(const std::string&, const Value& value)
 {
     return writeField("edf/trigger_in", "enable_channel_0", value.b ? 1 : 0);

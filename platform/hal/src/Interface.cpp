@@ -1,7 +1,7 @@
 #include "TarvoHal/Interface.h"
 
-#include "DeviceLink.h"
 #include "TarvoBase/Logger.h"
+#include "TarvoHalBackend/DeviceLink.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,5 +1,6 @@
 #include "TarvoHal/RegisterController.h"
 
+#include "RegisterTableIndex.h"
 #include "TarvoBase/Logger.h"
 #include "TarvoHal/Interface.h"
 
@@ -9,56 +10,48 @@ static constexpr const char* kSource = "hal/RegisterController";
 
 RegisterController::RegisterController(std::shared_ptr<Interface> interface, const RegisterInfo* table,
                                        size_t rows, const std::string& name)
-    : m_interface(std::move(interface)), m_map(table, table == nullptr ? 0 : rows), m_name(name)
+    : m_interface(std::move(interface)), m_index(std::make_unique<RegisterTableIndex>(table, rows)),
+      m_name(name)
 {
 }
 
-const Register* RegisterController::tryFind(const std::string& reg) const
-{
-    if (m_map.contains(reg)) {
-        return &m_map[reg];
-    }
-    if (!m_name.empty() && reg.compare(0, m_name.size(), m_name) == 0) {
-        const std::string bare = reg.substr(m_name.size());
-        if (m_map.contains(bare)) {
-            return &m_map[bare];
-        }
-    }
-    return nullptr;
-}
+RegisterController::~RegisterController() = default;
 
-const Register& RegisterController::find(const std::string& reg) const
+std::string RegisterController::tableName(const std::string& reg) const
 {
-    const Register* found = tryFind(reg);
-    return found != nullptr ? *found : m_map[reg]; // the map throws the message
+    if (!m_index->contains(reg) && !m_name.empty() && reg.compare(0, m_name.size(), m_name) == 0) {
+        return reg.substr(m_name.size());
+    }
+    return reg;
 }
 
 bool RegisterController::writeRegisterField(const std::string& reg, const std::string& field, uint32_t value)
 {
-    const Register& target = find(reg);
-    const Register::Field& bits = target[field];
+    const std::string name = tableName(reg);
+    const RegisterTableIndex::FieldBits bits = m_index->field(name, field);
     if (!bits.fits(value)) {
         Logger::Instance().log_(4, kSource, __LINE__, "%s%s.%s: value 0x%X does not fit in %u bits",
-                                m_name.c_str(), reg.c_str(), field.c_str(), value, bits.get_len());
+                                m_name.c_str(), reg.c_str(), field.c_str(), value, bits.length);
         return false;
     }
     if (!m_interface) {
         return false;
     }
+    const uint32_t address = m_index->address(name);
     std::lock_guard<std::mutex> lock(m_mutex);
     uint32_t word = 0;
-    if (!m_interface->readRegister(target.get_address(), word)) {
+    if (!m_interface->readRegister(address, word)) {
         return false;
     }
-    return m_interface->writeRegister(target.get_address(), bits.insert(word, value));
+    return m_interface->writeRegister(address, bits.insert(word, value));
 }
 
 bool RegisterController::readRegisterField(const std::string& reg, const std::string& field, uint32_t& value)
 {
-    const Register& target = find(reg);
-    const Register::Field& bits = target[field];
+    const std::string name = tableName(reg);
+    const RegisterTableIndex::FieldBits bits = m_index->field(name, field);
     uint32_t word = 0;
-    if (!m_interface || !m_interface->readRegister(target.get_address(), word)) {
+    if (!m_interface || !m_interface->readRegister(m_index->address(name), word)) {
         return false;
     }
     value = bits.extract(word);
@@ -67,14 +60,14 @@ bool RegisterController::readRegisterField(const std::string& reg, const std::st
 
 bool RegisterController::writeRegister(const std::string& reg, uint32_t value)
 {
-    const Register& target = find(reg);
-    return m_interface && m_interface->writeRegister(target.get_address(), value);
+    const uint32_t address = m_index->address(tableName(reg));
+    return m_interface && m_interface->writeRegister(address, value);
 }
 
 bool RegisterController::readRegister(const std::string& reg, uint32_t& value)
 {
-    const Register& target = find(reg);
-    return m_interface && m_interface->readRegister(target.get_address(), value);
+    const uint32_t address = m_index->address(tableName(reg));
+    return m_interface && m_interface->readRegister(address, value);
 }
 
 bool RegisterController::ApplyRegisterOperationSequence(const RegisterOperationList& operations)
@@ -120,15 +113,23 @@ int RegisterController::writeRegisterWithControlTransfer(const std::string& reg,
     return writeRegisterDataWithControlTransfer(reg, bytes, sizeof bytes);
 }
 
+bool RegisterController::controlAddress(const std::string& reg, uint32_t& address) const
+{
+    const std::string name = tableName(reg);
+    if (!m_index->contains(name)) {
+        Logger::Instance().log_(4, kSource, __LINE__, "%s: no register %s", m_name.c_str(), reg.c_str());
+        return false;
+    }
+    address = m_index->address(name);
+    return true;
+}
+
 int RegisterController::readRegisterWithControlTransfer(const std::string& reg, uint8_t* buffer,
                                                         size_t length)
 {
-    const Register* target = tryFind(reg);
-    if (target == nullptr) {
-        Logger::Instance().log_(4, kSource, __LINE__, "%s: no register %s", m_name.c_str(), reg.c_str());
-        return -1;
-    }
-    return m_interface && buffer != nullptr && m_interface->controlRead(target->get_address(), buffer, length)
+    uint32_t address = 0;
+    return controlAddress(reg, address) && m_interface && buffer != nullptr &&
+                   m_interface->controlRead(address, buffer, length)
                ? 0
                : -1;
 }
@@ -136,13 +137,9 @@ int RegisterController::readRegisterWithControlTransfer(const std::string& reg, 
 int RegisterController::writeRegisterDataWithControlTransfer(const std::string& reg, const uint8_t* buffer,
                                                              size_t length)
 {
-    const Register* target = tryFind(reg);
-    if (target == nullptr) {
-        Logger::Instance().log_(4, kSource, __LINE__, "%s: no register %s", m_name.c_str(), reg.c_str());
-        return -1;
-    }
-    return m_interface && buffer != nullptr &&
-                   m_interface->controlWrite(target->get_address(), buffer, length)
+    uint32_t address = 0;
+    return controlAddress(reg, address) && m_interface && buffer != nullptr &&
+                   m_interface->controlWrite(address, buffer, length)
                ? 0
                : -1;
 }

@@ -1,32 +1,29 @@
 #include "TarvoHal/UsbInterface.h"
 
-#include "sim/SimBus.h"
-#include "sim/SimDevice.h"
+#include "TarvoHalBackend/DeviceBackendRegistry.h"
+#include "TarvoHalBackend/DeviceLink.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace tarvo {
 namespace {
 
-std::vector<CameraDescription> findUsb(sim::DeviceKind kind, uint16_t vendorId, uint16_t productId)
+std::vector<CameraDescription> findUsb(DeviceFamily family, uint16_t vendorId, uint16_t productId)
 {
-    std::vector<CameraDescription> found;
-    for (const auto& device : sim::SimBus::instance().list()) {
-        if (device->kind() == kind && device->connected() && device->config().vendorId == vendorId &&
-            device->config().productId == productId) {
-            found.push_back(device->description());
-        }
-    }
+    std::vector<CameraDescription> found = DeviceBackendRegistry::instance().enumerate(family);
+    found.erase(std::remove_if(found.begin(), found.end(),
+                               [&](const CameraDescription& d) {
+                                   return d.vendorId != vendorId || d.productId != productId;
+                               }),
+                found.end());
     return found;
 }
 
-std::shared_ptr<Interface> openUsb(sim::DeviceKind kind, const CameraDescription& description)
+std::shared_ptr<Interface> openUsb(DeviceFamily family, const CameraDescription& description)
 {
-    auto device = sim::SimBus::instance().find(description.serial, kind);
-    if (!device) {
-        return nullptr;
-    }
-    return std::make_shared<UsbInterface>(device, description);
+    auto link = DeviceBackendRegistry::instance().open(family, description);
+    return link ? std::make_shared<UsbInterface>(std::move(link), description) : nullptr;
 }
 
 } // namespace
@@ -38,22 +35,22 @@ UsbInterface::UsbInterface(std::shared_ptr<DeviceLink> link, const CameraDescrip
 
 std::vector<CameraDescription> UsbInterface::findUsbDvsCamera(uint16_t vendorId, uint16_t productId)
 {
-    return findUsb(sim::DeviceKind::UsbEventCamera, vendorId, productId);
+    return findUsb(DeviceFamily::UsbEventCamera, vendorId, productId);
 }
 
 std::vector<CameraDescription> UsbInterface::findUsbFusionCamera(uint16_t vendorId, uint16_t productId)
 {
-    return findUsb(sim::DeviceKind::FusionCamera, vendorId, productId);
+    return findUsb(DeviceFamily::UsbFusionCamera, vendorId, productId);
 }
 
 std::shared_ptr<Interface> UsbInterface::createUsbInterface(const CameraDescription& description)
 {
-    return openUsb(sim::DeviceKind::UsbEventCamera, description);
+    return openUsb(DeviceFamily::UsbEventCamera, description);
 }
 
 std::shared_ptr<Interface> UsbInterface::createUsbFusionInterface(const CameraDescription& description)
 {
-    return openUsb(sim::DeviceKind::FusionCamera, description);
+    return openUsb(DeviceFamily::UsbFusionCamera, description);
 }
 
 void UsbInterface::transferFrame(CtrlFrame& frame)

@@ -12,6 +12,7 @@ class TARVOHAL_EXPORT Imx636AntiFlicker : public CameraToolRegisterWithCallback
 public:
     explicit Imx636AntiFlicker(std::shared_ptr<RegisterController> controller);
 
+    // Defined by the driver: what a tool says about itself is its data.
     ToolInfo getToolInfo() const override;
 
 protected:

@@ -14,6 +14,7 @@ class TARVOHAL_EXPORT Imx636Biases : public CameraToolRegister
 public:
     explicit Imx636Biases(std::shared_ptr<RegisterController> controller);
 
+    // Defined by the driver: what a tool says about itself is its data.
     ToolInfo getToolInfo() const override;
     using CameraToolBasePrivate::getParam;
     using CameraToolBasePrivate::setParam;

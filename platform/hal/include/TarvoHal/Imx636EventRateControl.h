@@ -12,6 +12,7 @@ class TARVOHAL_EXPORT Imx636EventRateControl : public CameraToolRegisterWithCall
 public:
     explicit Imx636EventRateControl(std::shared_ptr<RegisterController> controller);
 
+    // Defined by the driver: what a tool says about itself is its data.
     ToolInfo getToolInfo() const override;
     // The highest "max_event_rate" accepted from now on (Mev/s, at most 200; 0 is ignored); a
     // current value above it is lowered to it.

@@ -13,6 +13,7 @@ class TARVOHAL_EXPORT Imx636EventTrailFilter : public CameraToolRegisterWithCall
 public:
     explicit Imx636EventTrailFilter(std::shared_ptr<RegisterController> controller);
 
+    // Defined by the driver: what a tool says about itself is its data.
     ToolInfo getToolInfo() const override;
 
 protected:

@@ -13,6 +13,7 @@ class TARVOHAL_EXPORT Imx636ROI : public CameraToolRegisterWithCallback
 public:
     explicit Imx636ROI(std::shared_ptr<RegisterController> controller);
 
+    // Defined by the driver: what a tool says about itself is its data.
     ToolInfo getToolInfo() const override;
 
 protected:

@@ -12,6 +12,7 @@ class TARVOHAL_EXPORT Imx636Sync : public CameraToolRegisterWithCallback
 public:
     explicit Imx636Sync(std::shared_ptr<RegisterController> controller);
 
+    // Defined by the driver: what a tool says about itself is its data.
     ToolInfo getToolInfo() const override;
 
 protected:

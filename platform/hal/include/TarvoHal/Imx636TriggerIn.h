@@ -11,6 +11,7 @@ class TARVOHAL_EXPORT Imx636TriggerIn : public CameraToolRegisterWithCallback
 public:
     explicit Imx636TriggerIn(std::shared_ptr<RegisterController> controller);
 
+    // Defined by the driver: what a tool says about itself is its data.
     ToolInfo getToolInfo() const override;
 
 protected:

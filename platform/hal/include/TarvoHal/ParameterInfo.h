@@ -57,6 +57,7 @@ struct EnumParameterInfo : BasicParameterInfo
 };
 
 // Every detail of one parameter at once; only the record matching `basic.type` is filled.
+// "Paramteter" is the interface's own spelling, kept on purpose.
 struct FullParamteterInfo
 {
     BasicParameterInfo basic;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "TarvoHal/RegisterInfo.h"
-#include "TarvoHal/RegisterMap.h"
 #include "TarvoHal/RegisterOperation.h"
 #include "TarvoHal/tarvohal_export.h"
 
@@ -14,20 +13,22 @@
 namespace tarvo {
 
 class Interface;
+class RegisterTableIndex;
 
-// Binds a register table to an opened device. Names are those of the table; a name may also
-// carry the controller's prefix (as "PSEE/IMX636/lifo_ctrl"). Accesses to names the table does
-// not have throw std::runtime_error ("RegisterController: Register not found",
-// "Register: Field not found"); accesses the device fails report false (or non-zero).
+// Binds a register table, handed in by the caller, to an opened device. Names are those of the
+// table; a name may also carry the controller's prefix (as "PSEE/IMX636/lifo_ctrl"). Accesses to
+// names the table does not have throw std::runtime_error ("RegisterController: Register not
+// found", "Register: Field not found"); accesses the device fails report false (or non-zero).
 class TARVOHAL_EXPORT RegisterController
 {
 public:
+    // `table` holds `rows` entries: register rows, each followed by the rows of its fields.
     RegisterController(std::shared_ptr<Interface> interface, const RegisterInfo* table, size_t rows,
                        const std::string& name);
+    ~RegisterController();
 
     std::shared_ptr<Interface> getInterface() const { return m_interface; }
     const std::string& getName() const { return m_name; }
-    const RegisterMap& getRegisterMap() const { return m_map; }
 
     // Read-modify-write of one field; a value wider than the field is refused (false, logged).
     bool writeRegisterField(const std::string& reg, const std::string& field, uint32_t value);
@@ -46,11 +47,14 @@ public:
     int writeRegisterDataWithControlTransfer(const std::string& reg, const uint8_t* buffer, size_t length);
 
 private:
-    const Register& find(const std::string& reg) const;
-    const Register* tryFind(const std::string& reg) const;
+    // The table's own name for `reg`, which may carry the controller's prefix.
+    std::string tableName(const std::string& reg) const;
+    // Finds the address of a register for a control transfer; false (logged) for a name the table
+    // does not have.
+    bool controlAddress(const std::string& reg, uint32_t& address) const;
 
     std::shared_ptr<Interface> m_interface;
-    RegisterMap m_map;
+    std::unique_ptr<const RegisterTableIndex> m_index;
     std::string m_name;
     std::mutex m_mutex; // keeps read-modify-write cycles of different threads apart
 };
