@@ -48,9 +48,7 @@ VxEventProcessor::~VxEventProcessor()
         m_renderThread.join();
     }
     // A load still running finishes its reader calls first; nothing may outlive the reader.
-    if (m_loadThread.joinable()) {
-        m_loadThread.join();
-    }
+    m_loadWorker.join();
     stopPlayThread();
     joinReaderWorkers();
     m_reader.reset();
@@ -157,7 +155,7 @@ void VxEventProcessor::showWindow(const EventBatch& events, uint64_t position)
 
 bool VxEventProcessor::readerIdle() const
 {
-    return m_reader && !m_loading && !m_exporting && !m_cutting;
+    return m_reader && !m_loadWorker.isBusy() && !m_exportWorker.isBusy() && !m_cutWorker.isBusy();
 }
 
 // ---- loading ---------------------------------------------------------------------------------
@@ -166,22 +164,20 @@ void VxEventProcessor::loadFile(QString path)
 {
     if (path.isEmpty()) {
         emit signalPlayStatus(false);
-        // The load thread uses the reader; let it finish before the reader goes.
-        if (m_loadThread.joinable()) {
-            m_loadThread.join();
-        }
+        // The load job uses the reader; let it finish before the reader goes.
+        m_loadWorker.join();
         stopPlayThread();
         joinReaderWorkers();
         m_reader.reset();
         return;
     }
     qDebug() << "Load raw file: " << path;
-    if (m_loading) {
+    if (m_loadWorker.isBusy()) {
         qDebug() << "is loading.";
         return;
     }
     stopPlayback();
-    // Export and cut threads work on the reader about to be destroyed.
+    // Export and cut jobs work on the reader about to be destroyed.
     joinReaderWorkers();
     m_reader.reset();
 
@@ -190,15 +186,11 @@ void VxEventProcessor::loadFile(QString path)
         qDebug() << "not raw file.";
         return;
     }
-    if (m_loadThread.joinable()) {
-        m_loadThread.join();
-    }
-    // Set here rather than in the thread so that a step right after this call sees the load.
-    m_loading = true;
-    m_loadThread = std::thread(&VxEventProcessor::loadLoop, this);
+    m_loadWorker.start([this] { return loadReader(); },
+                       [this](const VxJobOutcome& outcome) { reportLoad(outcome); });
 }
 
-void VxEventProcessor::loadLoop()
+VxJobOutcome VxEventProcessor::loadReader()
 {
     emit signalLoadingStatus(true);
     uint64_t lower = 0;
@@ -220,15 +212,18 @@ void VxEventProcessor::loadLoop()
     emit signalEndTimeStamp(upper);
     emit signalStartTimeStamp(lower);
     emitPosition(lower);
-    // Cleared before the play request goes out: the GUI thread may handle it at once and must
-    // not find the load still marked as running.
-    m_loading = false;
-    // A file that did not load is left open but empty: nothing to play.
-    if (loaded) {
+    return loaded ? VxJobOutcome::succeeded() : VxJobOutcome::failed(QString());
+}
+
+void VxEventProcessor::reportLoad(const VxJobOutcome& outcome)
+{
+    // The worker is idle by now: the GUI thread may handle the play request at once and must not
+    // find the load still running. A file that did not load is left open but empty.
+    if (outcome.success) {
         emit signalPlayStatus(true);
     }
     emit signalLoadingStatus(false);
-    if (loaded) {
+    if (outcome.success) {
         qDebug() << "Load raw file success.";
     }
 }
@@ -238,9 +233,7 @@ void VxEventProcessor::loadLoop()
 bool VxEventProcessor::stopPlayThread()
 {
     const bool wasPlaying = m_playing.exchange(false);
-    if (m_playThread.joinable()) {
-        m_playThread.join();
-    }
+    m_playWorker.join();
     return wasPlaying;
 }
 
@@ -252,12 +245,8 @@ void VxEventProcessor::stopPlayback()
 
 void VxEventProcessor::joinReaderWorkers()
 {
-    if (m_exportThread.joinable()) {
-        m_exportThread.join();
-    }
-    if (m_cutThread.joinable()) {
-        m_cutThread.join();
-    }
+    m_exportWorker.join();
+    m_cutWorker.join();
 }
 
 void VxEventProcessor::slotPlaybackCtrl(bool on)
@@ -274,15 +263,12 @@ void VxEventProcessor::slotPlaybackCtrl(bool on)
         emit signalPlayStatus(false);
         return;
     }
-    // A play thread that ended by itself (end of range) is joined before the next one starts.
-    if (m_playThread.joinable()) {
-        m_playThread.join();
-    }
     m_playing = true;
-    m_playThread = std::thread(&VxEventProcessor::playLoop, this);
+    m_playWorker.start([this] { return playFrames(); },
+                       [this](const VxJobOutcome& outcome) { reportPlay(outcome); });
 }
 
-void VxEventProcessor::playLoop()
+VxJobOutcome VxEventProcessor::playFrames()
 {
     using Clock = std::chrono::steady_clock;
     while (m_playing && m_reader) {
@@ -320,6 +306,17 @@ void VxEventProcessor::playLoop()
             std::this_thread::sleep_for(std::chrono::milliseconds((left.count() + 999) / 1000));
         }
     }
+    return VxJobOutcome::succeeded();
+}
+
+void VxEventProcessor::reportPlay(const VxJobOutcome& outcome)
+{
+    if (outcome.success) {
+        return;
+    }
+    m_playing = false;
+    emit signalPlayStatus(false);
+    emit signalShowLeftBottomTips(tr("Playback stopped: %1").arg(outcome.message), VxMessageType::Error);
 }
 
 void VxEventProcessor::nextFrame()
@@ -357,8 +354,8 @@ void VxEventProcessor::preFrame()
     const uint64_t lower = m_lower;
     const uint64_t interval = m_interval;
     const uint64_t position = current >= lower + interval ? current - interval : lower;
-    m_current = position;
     std::lock_guard<std::mutex> lock(m_frameMutex);
+    m_current = position;
     if (m_reader->seekTime(position)) {
         EventBatch events = m_reader->getNTimeEvents(m_acc);
         if (events) {
@@ -379,6 +376,7 @@ void VxEventProcessor::setPlayPos(uint64_t timestamp_us)
     if (stopPlayThread()) {
         emit signalPlayStatus(false);
     }
+    std::lock_guard<std::mutex> lock(m_frameMutex);
     if (!m_reader->seekTime(timestamp_us)) {
         qDebug() << "seek time err." << timestamp_us;
         return;
@@ -397,6 +395,7 @@ void VxEventProcessor::slotPlaybackReset()
         return;
     }
     stopPlayThread();
+    std::lock_guard<std::mutex> lock(m_frameMutex);
     const uint64_t lower = m_lower;
     m_reader->seekTime(lower);
     EventBatch events = m_reader->getNTimeEventsGivenStartTimeStamp(lower, m_acc);
@@ -453,20 +452,21 @@ void VxEventProcessor::slotExportVideo(QString qs_out_full_path, QString qs_out_
     if (stopPlayThread()) {
         emit signalPlayStatus(false);
     }
-    if (m_exportThread.joinable()) {
-        m_exportThread.join();
-    }
-    m_exporting = true;
     const std::string path = qs_out_full_path.toLocal8Bit().toStdString();
-    m_exportThread = std::thread([this, path, qs_out_full_path, qs_out_dir, start_ts, end_ts] {
-        qDebug() << "start export video: " << qs_out_full_path;
-        emit signalLoadingStatus(true);
-        if (m_reader->exportEventDataToVideo(start_ts, end_ts, path)) {
-            emit signalShowLeftBottomTips(tr("Export video success!"), VxMessageType::Success, qs_out_dir);
-        }
-        m_exporting = false;
-        emit signalLoadingStatus(false);
-    });
+    m_exportWorker.start(
+        [this, path, qs_out_full_path, start_ts, end_ts] {
+            qDebug() << "start export video: " << qs_out_full_path;
+            emit signalLoadingStatus(true);
+            return m_reader->exportEventDataToVideo(start_ts, end_ts, path) ? VxJobOutcome::succeeded()
+                                                                            : VxJobOutcome::failed(QString());
+        },
+        [this, qs_out_dir](const VxJobOutcome& outcome) {
+            if (outcome.success) {
+                emit signalShowLeftBottomTips(tr("Export video success!"), VxMessageType::Success,
+                                              qs_out_dir);
+            }
+            emit signalLoadingStatus(false);
+        });
 }
 
 void VxEventProcessor::slotCutRawFile(QString qs_out_full_path, QString qs_out_dir, uint64_t start_ts,
@@ -478,18 +478,21 @@ void VxEventProcessor::slotCutRawFile(QString qs_out_full_path, QString qs_out_d
     if (stopPlayThread()) {
         emit signalPlayStatus(false);
     }
-    if (m_cutThread.joinable()) {
-        m_cutThread.join();
-    }
-    m_cutting = true;
     const std::string path = qs_out_full_path.toLocal8Bit().toStdString();
-    m_cutThread = std::thread([this, path, qs_out_dir, start_ts, end_ts] {
-        emit signalLoadingStatus(true);
-        if (m_reader->extractEventData(start_ts, end_ts, path)) {
-            emit signalShowLeftBottomTips(tr("Export raw file success!"), VxMessageType::Success, qs_out_dir);
+    m_cutWorker.start(
+        [this, path, start_ts, end_ts] {
+            emit signalLoadingStatus(true);
+            if (!m_reader->extractEventData(start_ts, end_ts, path)) {
+                return VxJobOutcome::failed(QString());
+            }
             qDebug() << "extract event data start:" << start_ts << " end: " << end_ts << " success.";
-        }
-        m_cutting = false;
-        emit signalLoadingStatus(false);
-    });
+            return VxJobOutcome::succeeded();
+        },
+        [this, qs_out_dir](const VxJobOutcome& outcome) {
+            if (outcome.success) {
+                emit signalShowLeftBottomTips(tr("Export raw file success!"), VxMessageType::Success,
+                                              qs_out_dir);
+            }
+            emit signalLoadingStatus(false);
+        });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VxMessageType.h"
+#include "VxWorker.h"
 
 #include "TarvoBase/EventTypes.h"
 
@@ -57,7 +58,7 @@ public:
     uint64_t interval() const { return m_interval.load(); }
     uint64_t accTime() const { return m_acc.load(); }
     bool isPlaying() const { return m_playing.load(); }
-    bool isLoading() const { return m_loading.load(); }
+    bool isLoading() const { return m_loadWorker.isBusy(); }
     bool isLooping() const { return m_loop.load(); }
     bool hasFile() const { return m_reader != nullptr; }
     // Wall-clock text of event time `timestamp` in the open recording.
@@ -94,13 +95,15 @@ private:
 
     void renderLoop();
     void paintCounts(const uint16_t* counts, QImage& image) const;
-    void playLoop();
-    void loadLoop();
+    VxJobOutcome playFrames();
+    VxJobOutcome loadReader();
+    void reportLoad(const VxJobOutcome& outcome);
+    void reportPlay(const VxJobOutcome& outcome);
     // Clears the play flag and joins the play thread; true when playback was running.
     bool stopPlayThread();
     // Stops playback and tells the play button so.
     void stopPlayback();
-    // Waits for every thread that uses the reader except the play thread.
+    // Waits for every job that uses the reader except playback.
     void joinReaderWorkers();
     // True when the reader may be used from the GUI thread: a file is open and no load, export
     // or cut owns it.
@@ -125,21 +128,20 @@ private:
     std::atomic<uint64_t> m_lower{0};
     std::atomic<uint64_t> m_upper{0};
 
-    std::atomic<bool> m_playing{false};
+    std::atomic<bool> m_playing{false}; // the play job's run flag
     std::atomic<bool> m_loop{false};
-    std::atomic<bool> m_loading{false};
-    std::atomic<bool> m_exporting{false};
-    std::atomic<bool> m_cutting{false};
     bool m_renderRunning = true;  // guarded by m_bufferMutex
     uint64_t m_framesPending = 0; // presents not yet painted; guarded by m_bufferMutex
 
-    std::mutex m_frameMutex;  // serialises play-thread frames with single steps
+    // Guards the reader's read position and m_current, which move together: held by the play
+    // job for a whole frame (pacing included) and by the single steps.
+    std::mutex m_frameMutex;
     std::mutex m_bufferMutex; // guards the buffer swap, the render buffer and the render flags
     std::condition_variable m_renderWake;
 
     std::thread m_renderThread;
-    std::thread m_playThread;
-    std::thread m_loadThread;
-    std::thread m_exportThread;
-    std::thread m_cutThread;
+    VxWorker m_loadWorker;
+    VxWorker m_playWorker;
+    VxWorker m_exportWorker;
+    VxWorker m_cutWorker;
 };

@@ -204,6 +204,10 @@
         <source>Export raw file success!</source>
         <translation>Export raw file success!</translation>
     </message>
+    <message>
+        <source>Playback stopped: %1</source>
+        <translation>Playback stopped: %1</translation>
+    </message>
 </context>
 <context>
     <name>VxExportVideoUI</name>
@@ -260,6 +264,13 @@
     <message>
         <source>Select Directory</source>
         <translation>Select Directory</translation>
+    </message>
+</context>
+<context>
+    <name>VxWorker</name>
+    <message>
+        <source>An unexpected error ended the work.</source>
+        <translation>An unexpected error ended the work.</translation>
     </message>
 </context>
 </TS>

@@ -204,6 +204,10 @@
         <source>Export raw file success!</source>
         <translation>导出 RAW 文件成功！</translation>
     </message>
+    <message>
+        <source>Playback stopped: %1</source>
+        <translation>播放已停止：%1</translation>
+    </message>
 </context>
 <context>
     <name>VxExportVideoUI</name>
@@ -260,6 +264,13 @@
     <message>
         <source>Select Directory</source>
         <translation>选择目录</translation>
+    </message>
+</context>
+<context>
+    <name>VxWorker</name>
+    <message>
+        <source>An unexpected error ended the work.</source>
+        <translation>意外错误中止了操作。</translation>
     </message>
 </context>
 </TS>
