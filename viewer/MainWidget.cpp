@@ -66,18 +66,6 @@ MainWidget::MainWidget(QWidget* parent)
     m_windowAgent->setSystemButton(QWK::WindowAgentBase::Close, m_ui->pb_win_close);
     m_windowAgent->setHitTestVisible(m_ui->frame_menu_button);
 
-    m_textOpenRecording = tr("Open Recording");
-    m_textSaveAs = tr("Save as...");
-    m_textCutRecording = tr("Cut Recording");
-    m_textQuit = tr("Quit");
-    m_textOpenCamera = tr("Open Camera");
-    m_textCameraInfo = tr("Camera Info");
-    m_textIpConfig = tr("IP Configuration");
-    m_textGeneralSetting = tr("General Setting");
-    m_textLanguage = tr("EN/中文");
-    m_textAboutUs = tr("About us");
-    m_textToggleStartEnd = tr("Toggle Start/End Point");
-
     qRegisterMetaType<VxMessageType>("VxMessageType");
     m_eventProcessor = new VxEventProcessor(AppConfig::instance());
 
@@ -139,39 +127,61 @@ void MainWidget::createTooltips()
 void MainWidget::createViewerSettingMenu()
 {
     m_menuViewerSetting = new QMenu(this);
-    m_actionToggleStartEnd = m_menuViewerSetting->addAction(m_textToggleStartEnd);
+    m_actionToggleStartEnd = m_menuViewerSetting->addAction(tr("Toggle Start/End Point"));
+    m_actionToggleStartEnd->setObjectName("action_toggle_start_end");
     m_actionToggleStartEnd->setCheckable(true);
     connect(m_actionToggleStartEnd, &QAction::triggered, this, &MainWidget::slotStartEndPointEditable);
+}
+
+QAction* MainWidget::addMenuCommand(QMenu* menu, MenuCommand command, const QString& text,
+                                    const QString& icon)
+{
+    QAction* action = icon.isEmpty() ? menu->addAction(text) : menu->addAction(QIcon(icon), text);
+    action->setData(QVariant::fromValue(command));
+    m_commandActions.append(action);
+    return action;
+}
+
+QAction* MainWidget::menuAction(MenuCommand command) const
+{
+    for (QAction* action : m_commandActions) {
+        if (action->data().value<MenuCommand>() == command) {
+            return action;
+        }
+    }
+    return nullptr;
 }
 
 void MainWidget::createMenus()
 {
     m_menuFile = new QMenu(this);
-    m_menuFile->addAction(QIcon(":/img/icon/icon_menu_open.svg"), m_textOpenRecording);
-    m_actionSaveAs = m_menuFile->addAction(m_textSaveAs);
-    m_actionCutRecording = m_menuFile->addAction(m_textCutRecording);
+    addMenuCommand(m_menuFile, MenuCommand::OpenRecording, tr("Open Recording"),
+                   ":/img/icon/icon_menu_open.svg");
+    m_actionSaveAs = addMenuCommand(m_menuFile, MenuCommand::SaveAs, tr("Save as..."));
+    m_actionCutRecording = addMenuCommand(m_menuFile, MenuCommand::CutRecording, tr("Cut Recording"));
     m_menuFile->addSeparator();
-    m_menuFile->addAction(m_textQuit);
+    addMenuCommand(m_menuFile, MenuCommand::Quit, tr("Quit"));
     m_actionSaveAs->setVisible(false);
     m_actionCutRecording->setVisible(false);
     m_ui->pb_menu_file->setMenu(m_menuFile);
 
     m_menuDevice = new QMenu(this);
-    m_menuDevice->addAction(QIcon(":/img/icon/icon_camera.svg"), m_textOpenCamera);
-    m_menuDevice->addAction(m_textCameraInfo);
+    addMenuCommand(m_menuDevice, MenuCommand::OpenCamera, tr("Open Camera"), ":/img/icon/icon_camera.svg");
+    addMenuCommand(m_menuDevice, MenuCommand::CameraInfo, tr("Camera Info"));
     m_ui->pb_menu_device->setMenu(m_menuDevice);
 
     m_menuTools = new QMenu(this);
-    m_menuTools->addAction(m_textIpConfig);
+    addMenuCommand(m_menuTools, MenuCommand::IpConfiguration, tr("IP Configuration"));
     m_ui->pb_menu_tools->setMenu(m_menuTools);
 
     m_menuSetting = new QMenu(this);
-    m_menuSetting->addAction(QIcon(":/img/icon/icon_setting_general.svg"), m_textGeneralSetting);
-    m_menuSetting->addAction(QIcon(":/img/icon/icon_language.svg"), m_textLanguage);
+    addMenuCommand(m_menuSetting, MenuCommand::GeneralSetting, tr("General Setting"),
+                   ":/img/icon/icon_setting_general.svg");
+    addMenuCommand(m_menuSetting, MenuCommand::SwitchLanguage, tr("EN/中文"), ":/img/icon/icon_language.svg");
     m_ui->pb_menu_setting->setMenu(m_menuSetting);
 
     m_menuHelp = new QMenu(this);
-    m_menuHelp->addAction(QIcon(":/img/icon/icon_about.svg"), m_textAboutUs);
+    addMenuCommand(m_menuHelp, MenuCommand::AboutUs, tr("About us"), ":/img/icon/icon_about.svg");
     m_ui->pb_menu_help->setMenu(m_menuHelp);
 
     for (QMenu* menu : {m_menuFile, m_menuDevice, m_menuTools, m_menuSetting, m_menuHelp}) {
@@ -250,27 +260,40 @@ void MainWidget::connectEngine()
 
 void MainWidget::openActionSlot(QAction* action)
 {
-    const QString text = action->text();
-    if (text == m_textOpenRecording) {
+    if (!action || !action->data().canConvert<MenuCommand>()) {
+        return;
+    }
+    switch (action->data().value<MenuCommand>()) {
+    case MenuCommand::OpenRecording:
         slotOpenRecording();
-    } else if (text == m_textSaveAs) {
+        break;
+    case MenuCommand::SaveAs:
         slotSaveAs();
-    } else if (text == m_textCutRecording) {
+        break;
+    case MenuCommand::CutRecording:
         slotCutRecording();
-    } else if (text == m_textQuit) {
+        break;
+    case MenuCommand::Quit:
         close();
-    } else if (text == m_textOpenCamera) {
+        break;
+    case MenuCommand::OpenCamera:
         slotOpenCamera();
-    } else if (text == m_textCameraInfo) {
+        break;
+    case MenuCommand::CameraInfo:
         slotShowCameraInfo();
-    } else if (text == m_textIpConfig) {
+        break;
+    case MenuCommand::IpConfiguration:
         slotShowToolIPConfig();
-    } else if (text == m_textGeneralSetting) {
+        break;
+    case MenuCommand::GeneralSetting:
         on_pb_fold_general_setting_clicked();
-    } else if (text == m_textLanguage) {
+        break;
+    case MenuCommand::SwitchLanguage:
         slotSwitchLanguage();
-    } else if (text == m_textAboutUs) {
+        break;
+    case MenuCommand::AboutUs:
         slotOpenWebPage();
+        break;
     }
 }
 

@@ -44,6 +44,24 @@ public:
         ViewerRawFile = 3,
         ViewerFusionFile = 4,
     };
+    Q_ENUM(ViewerType)
+
+    // The commands of the title-bar menus, carried by each action's data so that the dispatch
+    // does not depend on the (translated) texts.
+    enum class MenuCommand
+    {
+        OpenRecording,
+        SaveAs,
+        CutRecording,
+        Quit,
+        OpenCamera,
+        CameraInfo,
+        IpConfiguration,
+        GeneralSetting,
+        SwitchLanguage,
+        AboutUs,
+    };
+    Q_ENUM(MenuCommand)
 
     // Starts a fresh copy of the program; true when it was started.
     using RestartLauncher = std::function<bool()>;
@@ -57,10 +75,12 @@ public:
     VxEventProcessor* eventProcessor() const { return m_eventProcessor; }
     VxThreeHandleSlider* timeSlider() const { return m_slider; }
     WaitingWin* waitingWin() const { return m_waitingWin; }
-    int viewerType() const { return m_viewerType; }
+    ViewerType viewerType() const { return m_viewerType; }
     int showType() const { return m_showType; }
     QAction* saveAsAction() const { return m_actionSaveAs; }
     QAction* cutRecordingAction() const { return m_actionCutRecording; }
+    // The menu action that runs `command`.
+    QAction* menuAction(MenuCommand command) const;
 
     // Opens a recording as the file chooser does once a file is picked: a RAW file alone plays
     // back, one with an MP4 of the same base name beside it is a fusion recording.
@@ -133,6 +153,7 @@ protected:
 
 private:
     void createMenus();
+    QAction* addMenuCommand(QMenu* menu, MenuCommand command, const QString& text, const QString& icon = {});
     void createViewerSettingMenu();
     void createSidePanels();
     void createTooltips();
@@ -155,7 +176,7 @@ private:
     QFrame* m_dvsPanel = nullptr;
     QFrame* m_apsPanel = nullptr;
 
-    int m_viewerType = ViewerNone;
+    ViewerType m_viewerType = ViewerNone;
     int m_showType = 0;
     uint16_t m_liveFps = 33;
     uint64_t m_accTimeUs = 33333;
@@ -166,24 +187,13 @@ private:
     QString m_statusEventRate;
     QString m_statusOther;
 
-    QString m_textOpenRecording;
-    QString m_textSaveAs;
-    QString m_textCutRecording;
-    QString m_textQuit;
-    QString m_textOpenCamera;
-    QString m_textCameraInfo;
-    QString m_textIpConfig;
-    QString m_textGeneralSetting;
-    QString m_textLanguage;
-    QString m_textAboutUs;
-    QString m_textToggleStartEnd;
-
     QMenu* m_menuFile = nullptr;
     QMenu* m_menuDevice = nullptr;
     QMenu* m_menuSetting = nullptr;
     QMenu* m_menuHelp = nullptr;
     QMenu* m_menuTools = nullptr;
     QMenu* m_menuViewerSetting = nullptr;
+    QList<QAction*> m_commandActions;
     QAction* m_actionSaveAs = nullptr;
     QAction* m_actionCutRecording = nullptr;
     QAction* m_actionToggleStartEnd = nullptr;

@@ -123,7 +123,7 @@ private Q_SLOTS:
     void menusOfAnEmptyWindow()
     {
         MainWidget window;
-        QCOMPARE(window.viewerType(), int(MainWidget::ViewerNone));
+        QCOMPARE(window.viewerType(), MainWidget::ViewerNone);
         auto* file = window.findChild<QPushButton*>("pb_menu_file");
         QCOMPARE(actionTexts(file), (QStringList{"Open Recording", "Save as...", "Cut Recording", "Quit"}));
         QCOMPARE(actionTexts(window.findChild<QPushButton*>("pb_menu_device")),
@@ -154,6 +154,29 @@ private Q_SLOTS:
         }
     }
 
+    void menuCommandsFollowTheirActionsNotTheirTexts()
+    {
+        MainWidget window;
+        window.show();
+        window.move(0, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // A translation may give two entries the same text or change any of them; the command an
+        // action runs stays its own.
+        for (QAction* action : window.findChildren<QAction*>()) {
+            action->setText("Speichern");
+        }
+        QAction* saveAs = window.menuAction(MainWidget::MenuCommand::SaveAs);
+        QVERIFY(saveAs);
+        QCOMPARE(saveAs, window.saveAsAction());
+        saveAs->trigger();
+        QCOMPARE(toasts(window).size(), 1);
+        QCOMPARE(toasts(window).first()->findChild<QLabel*>("lb_show_tips")->text(),
+                 QString("Please open a raw file first."));
+
+        window.menuAction(MainWidget::MenuCommand::Quit)->trigger();
+        QVERIFY(!window.isVisible());
+    }
+
     void rawRecordingPlaysAndTheKeysControlIt()
     {
         MainWidget window;
@@ -161,7 +184,7 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         openAndPlayThrough(window, m_recording);
-        QCOMPARE(window.viewerType(), int(MainWidget::ViewerRawFile));
+        QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(window.saveAsAction()->isVisible());
         QVERIFY(window.cutRecordingAction()->isVisible());
         QVERIFY(window.timeSlider()->isEnabled());
@@ -240,7 +263,7 @@ private Q_SLOTS:
         QSignalSpy rawOpened(&window, &MainWidget::signalOpenRawFile);
         QSignalSpy fusionOpened(&window, &MainWidget::signalOpenFusionFile);
         window.openRecording(raw);
-        QCOMPARE(window.viewerType(), int(MainWidget::ViewerFusionFile));
+        QCOMPARE(window.viewerType(), MainWidget::ViewerFusionFile);
         QCOMPARE(rawOpened.first().at(0).toString(), QString());
         QCOMPARE(fusionOpened.first().at(0).toString(), raw);
         QVERIFY(!window.saveAsAction()->isVisible());
@@ -253,7 +276,7 @@ private Q_SLOTS:
 
         // Back to a plain recording: the entries come back.
         openAndPlayThrough(window, m_recording);
-        QCOMPARE(window.viewerType(), int(MainWidget::ViewerRawFile));
+        QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(window.saveAsAction()->isVisible());
     }
 
