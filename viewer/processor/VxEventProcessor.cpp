@@ -1,6 +1,7 @@
 #include "VxEventProcessor.h"
 
 #include "AppConfig.h"
+#include "VxDriverErrorTrap.h"
 
 #include "TarvoBase/TimeString.h"
 #include "TarvoDriver/DvsFileReader.h"
@@ -316,7 +317,7 @@ void VxEventProcessor::reportPlay(const VxJobOutcome& outcome)
     }
     m_playing = false;
     emit signalPlayStatus(false);
-    emit signalShowLeftBottomTips(tr("Playback stopped: %1").arg(outcome.message), VxMessageType::Error);
+    notifyFailure(tr("Playback stopped."), tr("Playback stopped: %1"), outcome.message);
 }
 
 void VxEventProcessor::nextFrame()
@@ -457,13 +458,17 @@ void VxEventProcessor::slotExportVideo(QString qs_out_full_path, QString qs_out_
         [this, path, qs_out_full_path, start_ts, end_ts] {
             qDebug() << "start export video: " << qs_out_full_path;
             emit signalLoadingStatus(true);
-            return m_reader->exportEventDataToVideo(start_ts, end_ts, path) ? VxJobOutcome::succeeded()
-                                                                            : VxJobOutcome::failed(QString());
+            VxDriverErrorTrap trap;
+            return m_reader->exportEventDataToVideo(start_ts, end_ts, path)
+                       ? VxJobOutcome::succeeded()
+                       : VxJobOutcome::failed(trap.lastError());
         },
         [this, qs_out_dir](const VxJobOutcome& outcome) {
             if (outcome.success) {
                 emit signalShowLeftBottomTips(tr("Export video success!"), VxMessageType::Success,
                                               qs_out_dir);
+            } else {
+                notifyFailure(tr("Export video failed."), tr("Export video failed: %1"), outcome.message);
             }
             emit signalLoadingStatus(false);
         });
@@ -482,8 +487,11 @@ void VxEventProcessor::slotCutRawFile(QString qs_out_full_path, QString qs_out_d
     m_cutWorker.start(
         [this, path, start_ts, end_ts] {
             emit signalLoadingStatus(true);
+            VxDriverErrorTrap trap;
+            // The reader throws when a write fails (a full disk, a removed drive); the worker
+            // turns that into the failure reported below.
             if (!m_reader->extractEventData(start_ts, end_ts, path)) {
-                return VxJobOutcome::failed(QString());
+                return VxJobOutcome::failed(trap.lastError());
             }
             qDebug() << "extract event data start:" << start_ts << " end: " << end_ts << " success.";
             return VxJobOutcome::succeeded();
@@ -492,7 +500,17 @@ void VxEventProcessor::slotCutRawFile(QString qs_out_full_path, QString qs_out_d
             if (outcome.success) {
                 emit signalShowLeftBottomTips(tr("Export raw file success!"), VxMessageType::Success,
                                               qs_out_dir);
+            } else {
+                notifyFailure(tr("Export raw file failed."), tr("Export raw file failed: %1"),
+                              outcome.message);
             }
             emit signalLoadingStatus(false);
         });
+}
+
+void VxEventProcessor::notifyFailure(const QString& failed, const QString& failedBecause,
+                                     const QString& reason)
+{
+    emit signalShowLeftBottomTips(reason.isEmpty() ? failed : failedBecause.arg(reason),
+                                  VxMessageType::Error);
 }

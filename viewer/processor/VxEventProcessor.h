@@ -108,6 +108,9 @@ private:
     // True when the reader may be used from the GUI thread: a file is open and no load, export
     // or cut owns it.
     bool readerIdle() const;
+    // An Error notice: `failed` alone, or `failedBecause` with the reason filled in when one is
+    // known.
+    void notifyFailure(const QString& failed, const QString& failedBecause, const QString& reason);
     void emitPosition(uint64_t timestamp);
     void showWindow(const EventBatch& events, uint64_t position);
 

@@ -7,10 +7,15 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 namespace {
 
@@ -301,16 +306,68 @@ private Q_SLOTS:
         QVERIFY(starts.first().at(0).value<uint64_t>() >= kStart + 100000);
         QVERIFY(ends.first().at(0).value<uint64_t>() <= kStart + 200000);
 
-        // The notice follows the outcome: a video that was written is announced, a failure is not.
+        // A video of the range, announced once written.
+        if (!avcodec_find_encoder(AV_CODEC_ID_H264)) {
+            QSKIP("This FFmpeg has no H.264 encoder: the video export cannot be checked here.");
+        }
         const QString videoPath = m_dir->filePath("clip.mp4");
         processor.slotExportVideo(videoPath, m_dir->path(), kStart, kEnd);
         QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 4, 60000);
         QCOMPARE(loading.last().at(0).toBool(), false);
-        const bool written = QFile::exists(videoPath) && QFile(videoPath).size() > 0;
-        QCOMPARE(tips.count(), written ? 2 : 1);
-        if (written) {
-            QCOMPARE(tips.last().at(0).toString(), QString("Export video success!"));
+        QCOMPARE(tips.count(), 2);
+        QCOMPARE(tips.last().at(0).toString(), QString("Export video success!"));
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Success);
+        QCOMPARE(tips.last().at(2).toString(), m_dir->path());
+        QVERIFY(QFileInfo(videoPath).size() > 0);
+    }
+
+    void failedWritesAreReportedAndTheEngineStaysUsable()
+    {
+        if (!QFileInfo(QStringLiteral("/dev/full")).exists()) {
+            QSKIP("No /dev/full here: a write that fails cannot be made.");
         }
+        VxEventProcessor processor(m_config);
+        load(processor, m_recording);
+        MainThreadSpy tips(&processor, &VxEventProcessor::signalShowLeftBottomTips);
+        MainThreadSpy loading(&processor, &VxEventProcessor::signalLoadingStatus);
+
+        // Every write to /dev/full fails as on a full disk; the reader throws, the engine lives.
+        processor.slotCutRawFile("/dev/full", "/dev", kStart + 100000, kStart + 200000);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 2, 20000);
+        QCOMPARE(loading.last().at(0).toBool(), false);
+        QCOMPARE(tips.count(), 1);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+        const QString cutNotice = tips.last().at(0).toString();
+        QVERIFY2(cutNotice.startsWith("Export raw file failed: ") && cutNotice.length() > 30,
+                 qPrintable(cutNotice));
+        QVERIFY(tips.last().at(2).toString().isEmpty());
+
+        // A failed video says why as well (here what the encoder's writer logged).
+        processor.slotExportVideo("/dev/full", "/dev", kStart, kEnd);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 4, 60000);
+        QCOMPARE(tips.count(), 2);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+        const QString exportNotice = tips.last().at(0).toString();
+        QVERIFY2(exportNotice.startsWith("Export video failed: ") && exportNotice.length() > 25,
+                 qPrintable(exportNotice));
+
+        // A range the reader refuses gives its logged reason.
+        processor.slotCutRawFile(m_dir->filePath("backwards.raw"), m_dir->path(), kStart + 200000,
+                                 kStart + 100000);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 6, 20000);
+        QCOMPARE(tips.count(), 3);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+        QVERIFY(tips.last().at(0).toString().length() > QString("Export raw file failed: ").length());
+
+        // Still usable: steps show pictures and a cut to a real file succeeds.
+        MainThreadSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
+        processor.nextFrame();
+        QCOMPARE(position.count(), 1);
+        const QString cutPath = m_dir->filePath("after_failure.raw");
+        processor.slotCutRawFile(cutPath, m_dir->path(), kStart + 100000, kStart + 200000);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 8, 20000);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Success);
+        QVERIFY(QFileInfo(cutPath).size() > 0);
     }
 
     void badInputAndClosing()

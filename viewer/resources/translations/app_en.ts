@@ -208,6 +208,26 @@
         <source>Playback stopped: %1</source>
         <translation>Playback stopped: %1</translation>
     </message>
+    <message>
+        <source>Playback stopped.</source>
+        <translation>Playback stopped.</translation>
+    </message>
+    <message>
+        <source>Export video failed.</source>
+        <translation>Export video failed.</translation>
+    </message>
+    <message>
+        <source>Export video failed: %1</source>
+        <translation>Export video failed: %1</translation>
+    </message>
+    <message>
+        <source>Export raw file failed.</source>
+        <translation>Export raw file failed.</translation>
+    </message>
+    <message>
+        <source>Export raw file failed: %1</source>
+        <translation>Export raw file failed: %1</translation>
+    </message>
 </context>
 <context>
     <name>VxExportVideoUI</name>

@@ -208,6 +208,26 @@
         <source>Playback stopped: %1</source>
         <translation>播放已停止：%1</translation>
     </message>
+    <message>
+        <source>Playback stopped.</source>
+        <translation>播放已停止。</translation>
+    </message>
+    <message>
+        <source>Export video failed.</source>
+        <translation>导出视频失败。</translation>
+    </message>
+    <message>
+        <source>Export video failed: %1</source>
+        <translation>导出视频失败：%1</translation>
+    </message>
+    <message>
+        <source>Export raw file failed.</source>
+        <translation>导出 RAW 文件失败。</translation>
+    </message>
+    <message>
+        <source>Export raw file failed: %1</source>
+        <translation>导出 RAW 文件失败：%1</translation>
+    </message>
 </context>
 <context>
     <name>VxExportVideoUI</name>
