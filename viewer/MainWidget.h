@@ -5,6 +5,8 @@
 #include "TarvoDriver/DvsTypes.h"
 
 #include <QPixmap>
+#include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -14,6 +16,7 @@
 class QAction;
 class QFrame;
 class QMenu;
+class QPushButton;
 class AppConfig;
 class VxEventProcessor;
 class VxThreeHandleSlider;
@@ -88,6 +91,8 @@ public:
 
     // Time text of the timeline: minutes (at least two digits), seconds and microseconds.
     static QString timeText(uint64_t timestamp_us);
+    // An event rate in ev/s, kev/s or Mev/s; empty when unknown (negative).
+    static QString eventRateText(double events_per_second);
 
 Q_SIGNALS:
     void triggerEventsToShow();
@@ -144,6 +149,13 @@ public Q_SLOTS:
     void slotSwitchLanguage();
     // Asks whether to open the maker's web page in the browser.
     void slotOpenWebPage();
+    // The end of a recording's load: on success the recording's commands appear, on failure
+    // the window returns to showing nothing.
+    void slotFileLoaded(bool loaded);
+    void slotSensorSize(QSize size);
+    void slotFrameStatistics(uint64_t events, double events_per_second);
+    void slotPixelHovered(QPoint pixel);
+    void slotHoverLeft();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -162,7 +174,15 @@ private:
     // Shows one of the side panels (or none) and sizes the settings area to fit.
     void showSidePanel(QFrame* panel);
     void setPlaybackEnabled(bool enabled);
+    void setRecordingCommandsVisible(bool visible);
+    // Clears the timeline, the time texts and the status line of a recording that went.
+    void clearRecordingDisplays();
+    void updatePixelStatus();
     void updateStatusBar();
+    // The parts of the status line of a recording: sensor size and duration, then the picture.
+    void updateRecordingStatus();
+    // Keeps a menu's title button from staying highlighted after the menu closes.
+    void releaseMenuButton(QPushButton* button);
 
     Ui::MainWidget* m_ui;
     QWK::WidgetWindowAgent* m_windowAgent;
@@ -182,10 +202,19 @@ private:
     uint64_t m_accTimeUs = 33333;
     bool m_recording = false;
 
+    // The status line's parts. A camera: camera, bandwidth, event rate. A recording: sensor
+    // size and length, events in the picture, event rate there, the pixel under the mouse.
     QString m_statusCamera;
     QString m_statusBandwidth;
     QString m_statusEventRate;
     QString m_statusOther;
+
+    // What the status line says about the open recording and the pixel under the mouse.
+    QSize m_sensorSize;
+    uint64_t m_frameEvents = 0;
+    double m_eventRate = -1;
+    QPoint m_hoveredPixel;
+    bool m_hovering = false;
 
     QMenu* m_menuFile = nullptr;
     QMenu* m_menuDevice = nullptr;
