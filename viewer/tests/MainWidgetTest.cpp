@@ -760,6 +760,30 @@ private Q_SLOTS:
         QCOMPARE(types.at(2).at(0).value<tarvo::STREAM_TYPE>(), tarvo::DVS_STREAM);
     }
 
+    void dialogsOfTheWindowShowTheirCloseButton()
+    {
+        // The window's own title-bar rules must not reach the dialogs it opens.
+        MainWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        VxExportVideoUI exportDialog(&window);
+        VXMessageBox box("Message", "Tips", "OK", "Close", &window);
+        for (QDialog* dialog : {static_cast<QDialog*>(&exportDialog), static_cast<QDialog*>(&box)}) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            auto* close = dialog->findChild<QPushButton*>("pb_win_close");
+            const QImage button = close->grab().toImage();
+            int white = 0;
+            for (int y = 0; y < button.height(); ++y) {
+                for (int x = 0; x < button.width(); ++x) {
+                    white += button.pixelColor(x, y).lightness() > 200 ? 1 : 0;
+                }
+            }
+            QVERIFY2(white > 10, qPrintable(dialog->metaObject()->className()));
+            dialog->hide();
+        }
+    }
+
     void dialogFieldsReadBackWhatWasWritten()
     {
         CancelledChooser exportDialog;
