@@ -120,10 +120,9 @@ private Q_SLOTS:
             QTRY_VERIFY(litPixels(view->pixmap().toImage(), config->backgroundColor()) > 100);
             const QString label = window.findChild<QLabel*>("label_time")->text();
             QCOMPARE(label, MainWidget::timeText(position) + "/" + MainWidget::timeText(slider->maximum()));
-            QTRY_VERIFY2(
-                status->text().contains(
-                    QString("%1 × %2 px").arg(recording.size.width()).arg(recording.size.height())),
-                qPrintable(status->text()));
+            QTRY_VERIFY2(status->text().contains(
+                             QString("%1 × %2 px").arg(recording.size.width()).arg(recording.size.height())),
+                         qPrintable(status->text()));
             QVERIFY2(status->text().contains("events shown"), qPrintable(status->text()));
             // A date where the header has one that the reader understands, never 1970.
             QVERIFY2(!localTime->text().startsWith("1970"), qPrintable(localTime->text()));
