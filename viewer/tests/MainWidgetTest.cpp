@@ -36,19 +36,24 @@ namespace {
 constexpr uint64_t kStart = 2000000;
 constexpr uint64_t kEnd = 2300000;
 
-// Runs `handle` on the next modal dialog once it is shown.
-void onNextDialog(std::function<void(VxRangeFileDialog*)> handle)
+// Runs `handle` on the next modal dialog of type Dialog once it is shown.
+template <typename Dialog> void onNextModal(std::function<void(Dialog*)> handle)
 {
     auto* timer = new QTimer;
     timer->setInterval(20);
     QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (auto* dialog = qobject_cast<VxRangeFileDialog*>(QApplication::activeModalWidget())) {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
             handle(dialog);
         }
     });
     timer->start();
+}
+
+void onNextDialog(std::function<void(VxRangeFileDialog*)> handle)
+{
+    onNextModal<VxRangeFileDialog>(std::move(handle));
 }
 
 // The picture of a window that shows no recording: the theme background at full size.
@@ -62,17 +67,10 @@ QImage blankPicture()
 // Closes the next message box once it is shown, keeping its message.
 void closeNextMessageBox(QString* message)
 {
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, message] {
-        if (auto* box = qobject_cast<VXMessageBox*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            *message = box->message();
-            QTest::mouseClick(box->findChild<QPushButton*>("pb_open"), Qt::LeftButton);
-        }
+    onNextModal<VXMessageBox>([message](VXMessageBox* box) {
+        *message = box->message();
+        QTest::mouseClick(box->findChild<QPushButton*>("pb_open"), Qt::LeftButton);
     });
-    timer->start();
 }
 
 QStringList actionTexts(QPushButton* button)
@@ -109,6 +107,15 @@ private:
     TestHome* m_home = nullptr;
     QTemporaryDir* m_dir = nullptr;
     QString m_recording;
+
+    // Shows the window at the screen's corner, large enough for the whole play bar.
+    static bool showWindow(MainWidget& window)
+    {
+        window.resize(1280, 800);
+        window.show();
+        window.move(0, 0);
+        return QTest::qWaitForWindowExposed(&window);
+    }
 
     QList<VxFilePathReminderForm*> toasts(MainWidget& window)
     {
@@ -169,9 +176,7 @@ private Q_SLOTS:
         QCOMPARE(window.findChild<QLabel*>("label_time")->text(), QString("--/ --"));
 
         // Export and cut need a RAW recording.
-        window.show();
-        window.move(0, 0);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         window.slotSaveAs();
         window.slotCutRecording();
         QCOMPARE(toasts(window).size(), 2);
@@ -187,9 +192,7 @@ private Q_SLOTS:
     void menuCommandsFollowTheirActionsNotTheirTexts()
     {
         MainWidget window;
-        window.show();
-        window.move(0, 0);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         // A translation may give two entries the same text or change any of them; the command an
         // action runs stays its own.
         for (QAction* action : window.findChildren<QAction*>()) {
@@ -210,9 +213,7 @@ private Q_SLOTS:
     void rawRecordingPlaysAndTheKeysControlIt()
     {
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         openAndPlayThrough(window, m_recording);
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(window.saveAsAction()->isVisible());
@@ -301,9 +302,7 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(fusion, fusionAlone));
 
         MainWidget window;
-        window.show();
-        window.move(0, 0);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         openAndPlayThrough(window, exported);
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(window.saveAsAction()->isVisible());
@@ -339,9 +338,7 @@ private Q_SLOTS:
         QVERIFY(RecordingSupport::writeRecording(second, RecordingSupport::tickEvents(100000, 700000, 1000),
                                                  100000));
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         VxEventProcessor* engine = window.eventProcessor();
         openAndPlayThrough(window, first);
 
@@ -406,9 +403,7 @@ private Q_SLOTS:
         const QString path = m_dir->filePath("long.raw");
         QVERIFY(RecordingSupport::writeRecording(path, RecordingSupport::tickEvents(0, 3000000, 1000), 0));
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         VxEventProcessor* engine = window.eventProcessor();
         auto* play = window.findChild<QPushButton*>("pb_play");
         window.findChild<QPushButton*>("pb_loop")->click();
@@ -442,9 +437,7 @@ private Q_SLOTS:
     void stepsBackShowThePictureOfTheirTime()
     {
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         openAndPlayThrough(window, m_recording);
         auto* view = window.findChild<ShowImageForm*>("widget_show_image");
         VxEventProcessor* engine = window.eventProcessor();
@@ -476,9 +469,7 @@ private Q_SLOTS:
         QVERIFY(RecordingSupport::writeRecording(headerOnly, {}, kStart));
 
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         auto* play = window.findChild<QPushButton*>("pb_play");
         auto* view = window.findChild<ShowImageForm*>("widget_show_image");
         for (const QString& broken : {empty, headerOnly}) {
@@ -531,9 +522,7 @@ private Q_SLOTS:
         QVERIFY(RecordingSupport::writeRecording(path, events, 0, vga));
 
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         openAndPlayThrough(window, path);
         QTest::keyClick(&window, Qt::Key_Right);
         auto* status = window.findChild<QLabel*>("lb_status_bar");
@@ -565,9 +554,7 @@ private Q_SLOTS:
     void menuTitlesLetGoOfTheirHighlight()
     {
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         auto* file = window.findChild<QPushButton*>("pb_menu_file");
         // On a desktop the open menu holds the mouse, so the title never hears it leave: the
         // user picked an entry down in the menu, and the title still believes it is hovered.
@@ -596,9 +583,7 @@ private Q_SLOTS:
         AppConfig::instance()->setOutputRawFilePath(m_dir->path());
         AppConfig::instance()->setVideoSavePath(m_dir->path());
         MainWidget window;
-        window.show();
-        window.move(0, 0);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         openAndPlayThrough(window, m_recording);
         QSignalSpy cuts(&window, &MainWidget::signalCutRawFile);
         QSignalSpy exports(&window, &MainWidget::signalExportVideo);
@@ -727,9 +712,7 @@ private Q_SLOTS:
     void sideBarShowsOnePanelAtATime()
     {
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         auto* camera = window.findChild<QPushButton*>("pb_fold_setting");
         auto* dvs = window.findChild<QPushButton*>("pb_fold_dvs_setting");
         auto* area = window.findChild<QWidget*>("frame_setting");
@@ -764,8 +747,7 @@ private Q_SLOTS:
     {
         // The window's own title-bar rules must not reach the dialogs it opens.
         MainWidget window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showWindow(window));
         VxExportVideoUI exportDialog(&window);
         VXMessageBox box("Message", "Tips", "OK", "Close", &window);
         for (QDialog* dialog : {static_cast<QDialog*>(&exportDialog), static_cast<QDialog*>(&box)}) {
