@@ -154,7 +154,7 @@ private:
     std::vector<uint16_t> m_bufferA;
     std::vector<uint16_t> m_bufferB;
     uint16_t* m_accBuffer;    // written by the single producer without a lock
-    uint16_t* m_renderBuffer; // read by the render thread under m_bufferMutex
+    uint16_t* m_renderBuffer; // read under m_bufferMutex: by the render thread and countsAt
     std::atomic<uint64_t> m_lastBatchTimestamp{0};
 
     std::atomic<int> m_fps{33};
@@ -172,7 +172,8 @@ private:
     int m_imageHeight = kHeight;
 
     // Guards the reader's read position and m_current, which move together: held by the play
-    // job for a whole frame (pacing included) and by the single steps.
+    // job for a whole frame (pacing included), and by the steps, seeks, reset and the load's
+    // first picture for theirs.
     std::mutex m_frameMutex;
     // Guards the buffer swap, the render buffer, the picture size and the render flags.
     mutable std::mutex m_bufferMutex;

@@ -12,6 +12,7 @@
 #include "VxThreeHandleSlider.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -128,7 +129,8 @@ private Q_SLOTS:
             const QString name = QFileInfo(recording.file).completeBaseName();
             QVERIFY(TestSupport::saveRender(&window, "Real_" + name));
             if (QGuiApplication::platformName() == "xcb") {
-                // Painted and handed to the display now, so that the screen holds this state.
+                // Laid out, painted and handed to the display now, so that the screen holds this state.
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
                 window.repaint();
                 QGuiApplication::primaryScreen()->grabWindow(0).save(QStringLiteral(TARVO_RENDER_DIR) +
                                                                      "/Screen_" + name + ".png");
