@@ -167,6 +167,18 @@ private Q_SLOTS:
         QCOMPARE(seen[wrap], kStart + 100000);
     }
 
+    void playAtTheEndOfTheRangePlaysItAgain()
+    {
+        VxEventProcessor processor(m_config);
+        load(processor, m_recording);
+        processor.setPlayPos(kEnd);
+        MainThreadSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
+        processor.slotPlaybackCtrl(true);
+        QTRY_VERIFY_WITH_TIMEOUT(position.count() >= 2, 20000);
+        processor.slotPlaybackCtrl(false);
+        QCOMPARE(position.first().at(0).value<uint64_t>(), kStart + processor.interval());
+    }
+
     void stepsAndSeeksShowTheirWindow()
     {
         VxEventProcessor processor(m_config);

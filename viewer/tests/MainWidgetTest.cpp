@@ -401,25 +401,25 @@ private Q_SLOTS:
     void aSeekWhilePlayingGoesOnPlayingFromThere()
     {
         const QString path = m_dir->filePath("long.raw");
-        QVERIFY(RecordingSupport::writeRecording(path, RecordingSupport::tickEvents(0, 3000000, 1000), 0));
+        QVERIFY(RecordingSupport::writeRecording(path, RecordingSupport::tickEvents(0, 20000000, 1000), 0));
         MainWidget window;
         QVERIFY(showWindow(window));
         VxEventProcessor* engine = window.eventProcessor();
         auto* play = window.findChild<QPushButton*>("pb_play");
-        window.findChild<QPushButton*>("pb_loop")->click();
         window.openRecording(path);
         QTRY_VERIFY_WITH_TIMEOUT(engine->isPlaying() && engine->currentTimestamp() > 0, 20000);
-        QVERIFY(engine->currentTimestamp() < 1500000);
+        // Wide margins: the machine may stall for seconds under load.
+        QVERIFY(engine->currentTimestamp() < 7000000);
 
         VxThreeHandleSlider* slider = window.timeSlider();
-        const QPoint target(int(slider->positionForValue(2400000)), slider->height() / 2);
+        const QPoint target(int(slider->positionForValue(12000000)), slider->height() / 2);
         const uint64_t clicked = slider->valueForPosition(target.x());
         QTest::mouseClick(slider, Qt::LeftButton, {}, target);
         QVERIFY(engine->isPlaying());
         QVERIFY(play->isChecked());
         // Playback carries on from the clicked time, not from where it was.
         QTRY_VERIFY(engine->currentTimestamp() > clicked + engine->interval());
-        QVERIFY(engine->currentTimestamp() < clicked + 1000000);
+        QVERIFY(engine->currentTimestamp() < clicked + 5000000);
         QTRY_VERIFY(slider->centerValue() > clicked);
 
         // Paused, the window shows where the engine stands, and a step goes on from there.
@@ -431,7 +431,8 @@ private Q_SLOTS:
         QCOMPARE(engine->currentTimestamp(), paused + engine->interval());
         QTRY_COMPARE(slider->centerValue(), paused + engine->interval());
         QTRY_COMPARE(window.findChild<QLabel*>("label_time")->text(),
-                     MainWidget::timeText(paused + engine->interval()) + "/" + MainWidget::timeText(3000000));
+                     MainWidget::timeText(paused + engine->interval()) + "/" +
+                         MainWidget::timeText(20000000));
     }
 
     void stepsBackShowThePictureOfTheirTime()
