@@ -9,6 +9,7 @@
 #include "VxFilePathReminderForm.h"
 #include "VxGraphicsView.h"
 #include "VxRangeFileDialog.h"
+#include "VxRecordingFiles.h"
 #include "VxThreeHandleSlider.h"
 #include "VxToolTip.h"
 #include "WaitingWin.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QDateTime>
 #include <QDebug>
 #include <QDesktopServices>
@@ -24,6 +26,7 @@
 #include <QGraphicsDropShadowEffect>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
@@ -66,23 +69,12 @@ MainWidget::MainWidget(QWidget* parent)
     m_windowAgent->setSystemButton(QWK::WindowAgentBase::Close, m_ui->pb_win_close);
     m_windowAgent->setHitTestVisible(m_ui->frame_menu_button);
 
-    m_textOpenRecording = tr("Open Recording");
-    m_textSaveAs = tr("Save as...");
-    m_textCutRecording = tr("Cut Recording");
-    m_textQuit = tr("Quit");
-    m_textOpenCamera = tr("Open Camera");
-    m_textCameraInfo = tr("Camera Info");
-    m_textIpConfig = tr("IP Configuration");
-    m_textGeneralSetting = tr("General Setting");
-    m_textLanguage = tr("EN/中文");
-    m_textAboutUs = tr("About us");
-    m_textToggleStartEnd = tr("Toggle Start/End Point");
-
     qRegisterMetaType<VxMessageType>("VxMessageType");
     m_eventProcessor = new VxEventProcessor(AppConfig::instance());
 
     m_slider = new VxThreeHandleSlider(Qt::Horizontal, this);
     m_slider->setObjectName("time_slider");
+    m_slider->setValueFormatter(&MainWidget::timeText);
     m_ui->layout_time_slider->addWidget(m_slider);
 
     m_waitingWin = new WaitingWin(m_ui->widget_show_image);
@@ -139,44 +131,79 @@ void MainWidget::createTooltips()
 void MainWidget::createViewerSettingMenu()
 {
     m_menuViewerSetting = new QMenu(this);
-    m_actionToggleStartEnd = m_menuViewerSetting->addAction(m_textToggleStartEnd);
+    m_actionToggleStartEnd = m_menuViewerSetting->addAction(tr("Toggle Start/End Point"));
+    m_actionToggleStartEnd->setObjectName("action_toggle_start_end");
     m_actionToggleStartEnd->setCheckable(true);
     connect(m_actionToggleStartEnd, &QAction::triggered, this, &MainWidget::slotStartEndPointEditable);
+}
+
+QAction* MainWidget::addMenuCommand(QMenu* menu, MenuCommand command, const QString& text,
+                                    const QString& icon)
+{
+    QAction* action = icon.isEmpty() ? menu->addAction(text) : menu->addAction(QIcon(icon), text);
+    action->setData(QVariant::fromValue(command));
+    m_commandActions.append(action);
+    return action;
+}
+
+QAction* MainWidget::menuAction(MenuCommand command) const
+{
+    for (QAction* action : m_commandActions) {
+        if (action->data().value<MenuCommand>() == command) {
+            return action;
+        }
+    }
+    return nullptr;
 }
 
 void MainWidget::createMenus()
 {
     m_menuFile = new QMenu(this);
-    m_menuFile->addAction(QIcon(":/img/icon/icon_menu_open.svg"), m_textOpenRecording);
-    m_actionSaveAs = m_menuFile->addAction(m_textSaveAs);
-    m_actionCutRecording = m_menuFile->addAction(m_textCutRecording);
+    addMenuCommand(m_menuFile, MenuCommand::OpenRecording, tr("Open Recording"),
+                   ":/img/icon/icon_menu_open.svg");
+    m_actionSaveAs = addMenuCommand(m_menuFile, MenuCommand::SaveAs, tr("Save as..."));
+    m_actionCutRecording = addMenuCommand(m_menuFile, MenuCommand::CutRecording, tr("Cut Recording"));
     m_menuFile->addSeparator();
-    m_menuFile->addAction(m_textQuit);
+    addMenuCommand(m_menuFile, MenuCommand::Quit, tr("Quit"));
     m_actionSaveAs->setVisible(false);
     m_actionCutRecording->setVisible(false);
     m_ui->pb_menu_file->setMenu(m_menuFile);
 
     m_menuDevice = new QMenu(this);
-    m_menuDevice->addAction(QIcon(":/img/icon/icon_camera.svg"), m_textOpenCamera);
-    m_menuDevice->addAction(m_textCameraInfo);
+    addMenuCommand(m_menuDevice, MenuCommand::OpenCamera, tr("Open Camera"), ":/img/icon/icon_camera.svg");
+    addMenuCommand(m_menuDevice, MenuCommand::CameraInfo, tr("Camera Info"));
     m_ui->pb_menu_device->setMenu(m_menuDevice);
 
     m_menuTools = new QMenu(this);
-    m_menuTools->addAction(m_textIpConfig);
+    addMenuCommand(m_menuTools, MenuCommand::IpConfiguration, tr("IP Configuration"));
     m_ui->pb_menu_tools->setMenu(m_menuTools);
 
     m_menuSetting = new QMenu(this);
-    m_menuSetting->addAction(QIcon(":/img/icon/icon_setting_general.svg"), m_textGeneralSetting);
-    m_menuSetting->addAction(QIcon(":/img/icon/icon_language.svg"), m_textLanguage);
+    addMenuCommand(m_menuSetting, MenuCommand::GeneralSetting, tr("General Setting"),
+                   ":/img/icon/icon_setting_general.svg");
+    addMenuCommand(m_menuSetting, MenuCommand::SwitchLanguage, tr("EN/中文"), ":/img/icon/icon_language.svg");
     m_ui->pb_menu_setting->setMenu(m_menuSetting);
 
     m_menuHelp = new QMenu(this);
-    m_menuHelp->addAction(QIcon(":/img/icon/icon_about.svg"), m_textAboutUs);
+    addMenuCommand(m_menuHelp, MenuCommand::AboutUs, tr("About us"), ":/img/icon/icon_about.svg");
     m_ui->pb_menu_help->setMenu(m_menuHelp);
 
     for (QMenu* menu : {m_menuFile, m_menuDevice, m_menuTools, m_menuSetting, m_menuHelp}) {
         connect(menu, &QMenu::triggered, this, &MainWidget::openActionSlot);
     }
+    for (QPushButton* button : {m_ui->pb_menu_file, m_ui->pb_menu_device, m_ui->pb_menu_tools,
+                                m_ui->pb_menu_setting, m_ui->pb_menu_help}) {
+        connect(button->menu(), &QMenu::aboutToHide, this, [this, button] { releaseMenuButton(button); });
+    }
+}
+
+void MainWidget::releaseMenuButton(QPushButton* button)
+{
+    // The open menu took the mouse, so the button never heard it leave; without this its hover
+    // style stays on after the menu closed elsewhere.
+    const bool under = button->rect().contains(button->mapFromGlobal(QCursor::pos()));
+    button->setAttribute(Qt::WA_UnderMouse, under);
+    button->update();
 }
 
 void MainWidget::createSidePanels()
@@ -225,15 +252,28 @@ void MainWidget::connectEngine()
     connect(m_slider, &VxThreeHandleSlider::upperValueChanged, engine,
             &VxEventProcessor::slotSetUpperTimeStamp);
 
+    // Queued even when the engine emits from the GUI thread: a step's or seek's position must
+    // come after the positions the play thread posted before it stopped, not overtake them.
+    const auto queued = Qt::QueuedConnection;
     connect(engine, &VxEventProcessor::signalEventImage, m_ui->widget_show_image,
-            &ShowImageForm::slotShowImage);
-    connect(engine, &VxEventProcessor::signalRealTimeTimeStamp, this, &MainWidget::showTimeStamp);
-    connect(engine, &VxEventProcessor::signalLocalTime, this, &MainWidget::showLocalTime);
-    connect(engine, &VxEventProcessor::signalStartTimeStamp, m_slider, &VxThreeHandleSlider::setMinimum);
-    connect(engine, &VxEventProcessor::signalEndTimeStamp, m_slider, &VxThreeHandleSlider::setMaximum);
-    connect(engine, &VxEventProcessor::signalPlayStatus, m_ui->pb_play, &QPushButton::setChecked);
-    connect(engine, &VxEventProcessor::signalLoadingStatus, this, &MainWidget::slotSetWaitWinStatus);
-    connect(engine, &VxEventProcessor::signalShowLeftBottomTips, this, &MainWidget::slotShowLeftBottomTips);
+            &ShowImageForm::slotShowImage, queued);
+    connect(engine, &VxEventProcessor::signalRealTimeTimeStamp, this, &MainWidget::showTimeStamp, queued);
+    connect(engine, &VxEventProcessor::signalLocalTime, this, &MainWidget::showLocalTime, queued);
+    connect(engine, &VxEventProcessor::signalStartTimeStamp, m_slider, &VxThreeHandleSlider::setMinimum,
+            queued);
+    connect(engine, &VxEventProcessor::signalEndTimeStamp, m_slider, &VxThreeHandleSlider::setMaximum,
+            queued);
+    connect(engine, &VxEventProcessor::signalPlayStatus, m_ui->pb_play, &QPushButton::setChecked, queued);
+    connect(engine, &VxEventProcessor::signalLoadingStatus, this, &MainWidget::slotSetWaitWinStatus, queued);
+    connect(engine, &VxEventProcessor::signalShowLeftBottomTips, this, &MainWidget::slotShowLeftBottomTips,
+            queued);
+    connect(engine, &VxEventProcessor::signalFileLoaded, this, &MainWidget::slotFileLoaded, queued);
+    connect(engine, &VxEventProcessor::signalSensorSize, this, &MainWidget::slotSensorSize, queued);
+    connect(engine, &VxEventProcessor::signalFrameStatistics, this, &MainWidget::slotFrameStatistics, queued);
+
+    VxGraphicsView* view = m_ui->widget_show_image->view();
+    connect(view, &VxGraphicsView::signalPixelHovered, this, &MainWidget::slotPixelHovered);
+    connect(view, &VxGraphicsView::signalHoverLeft, this, &MainWidget::slotHoverLeft);
 
     connect(this, &MainWidget::triggerEventsToShow, this, qOverload<>(&MainWidget::getEventsToShow));
     connect(this, &MainWidget::triggerShowPixmap, this, qOverload<QPixmap*>(&MainWidget::getEventsToShow));
@@ -250,27 +290,40 @@ void MainWidget::connectEngine()
 
 void MainWidget::openActionSlot(QAction* action)
 {
-    const QString text = action->text();
-    if (text == m_textOpenRecording) {
+    if (!action || !action->data().canConvert<MenuCommand>()) {
+        return;
+    }
+    switch (action->data().value<MenuCommand>()) {
+    case MenuCommand::OpenRecording:
         slotOpenRecording();
-    } else if (text == m_textSaveAs) {
+        break;
+    case MenuCommand::SaveAs:
         slotSaveAs();
-    } else if (text == m_textCutRecording) {
+        break;
+    case MenuCommand::CutRecording:
         slotCutRecording();
-    } else if (text == m_textQuit) {
+        break;
+    case MenuCommand::Quit:
         close();
-    } else if (text == m_textOpenCamera) {
+        break;
+    case MenuCommand::OpenCamera:
         slotOpenCamera();
-    } else if (text == m_textCameraInfo) {
+        break;
+    case MenuCommand::CameraInfo:
         slotShowCameraInfo();
-    } else if (text == m_textIpConfig) {
+        break;
+    case MenuCommand::IpConfiguration:
         slotShowToolIPConfig();
-    } else if (text == m_textGeneralSetting) {
+        break;
+    case MenuCommand::GeneralSetting:
         on_pb_fold_general_setting_clicked();
-    } else if (text == m_textLanguage) {
+        break;
+    case MenuCommand::SwitchLanguage:
         slotSwitchLanguage();
-    } else if (text == m_textAboutUs) {
+        break;
+    case MenuCommand::AboutUs:
         slotOpenWebPage();
+        break;
     }
 }
 
@@ -292,27 +345,67 @@ void MainWidget::openRecording(const QString& path)
     }
     const QFileInfo file(path);
     m_appConfig->setInputRawFilePath(file.absolutePath());
-    const QString video = QString("%1/%2.mp4").arg(file.absolutePath(), file.completeBaseName());
+    // Nothing of the previous recording carries over: its range, position and commands go now,
+    // and the new recording's come once it has loaded.
+    clearRecordingDisplays();
+    setRecordingCommandsVisible(false);
+    setPlaybackEnabled(false);
     m_ui->lb_viewer_file_name->setText(tr("File name: ") + file.fileName());
-    if (QFileInfo::exists(video)) {
+    if (VxRecordingFiles::isFusionRecording(path)) {
         m_viewerType = ViewerFusionFile;
         emit signalOpenRawFile(QString());
         emit signalOpenFusionFile(path);
-        m_actionSaveAs->setVisible(false);
-        m_actionCutRecording->setVisible(false);
         // Nothing plays fusion recordings yet: say so instead of showing a dead view.
-        setPlaybackEnabled(false);
         slotShowLeftBottomTips(tr("Fusion playback is not available yet."), VxMessageType::Warning,
                                QString());
     } else {
         m_viewerType = ViewerRawFile;
         emit signalOpenRawFile(path);
         emit signalOpenFusionFile(QString());
-        m_actionSaveAs->setVisible(true);
-        m_actionCutRecording->setVisible(true);
-        setPlaybackEnabled(true);
     }
     m_cameraPanel->setEnabled(true);
+}
+
+void MainWidget::slotFileLoaded(bool loaded)
+{
+    // A late answer about a recording that another one has replaced meanwhile.
+    if (m_viewerType != ViewerRawFile) {
+        return;
+    }
+    if (!loaded) {
+        // The engine has said why; the window returns to showing nothing.
+        m_viewerType = ViewerNone;
+        clearRecordingDisplays();
+        m_ui->lb_viewer_file_name->setText(tr("File name: "));
+        return;
+    }
+    m_slider->resetRange();
+    setRecordingCommandsVisible(true);
+    setPlaybackEnabled(true);
+    updateRecordingStatus();
+}
+
+void MainWidget::setRecordingCommandsVisible(bool visible)
+{
+    m_actionSaveAs->setVisible(visible);
+    m_actionCutRecording->setVisible(visible);
+}
+
+void MainWidget::clearRecordingDisplays()
+{
+    m_slider->setMinimum(0);
+    m_slider->setMaximum(0);
+    m_slider->resetRange();
+    m_ui->label_time->setText("--/ --");
+    m_ui->label_show_timestamp_info->clear();
+    m_sensorSize = QSize();
+    m_frameEvents = 0;
+    m_eventRate = -1;
+    m_statusCamera.clear();
+    m_statusBandwidth.clear();
+    m_statusEventRate.clear();
+    m_statusOther.clear();
+    updateStatusBar();
 }
 
 void MainWidget::slotSaveAs()
@@ -322,6 +415,7 @@ void MainWidget::slotSaveAs()
         return;
     }
     VxExportVideoUI dialog(this);
+    dialog.setRecordingRange(m_slider->minimum(), m_slider->maximum());
     dialog.setStartTime(m_slider->rangeStart());
     dialog.setEndTime(m_slider->rangeEnd());
     dialog.setDirectory(m_appConfig->videoSavePath());
@@ -338,6 +432,7 @@ void MainWidget::slotCutRecording()
         return;
     }
     VxCutRawFile dialog(this);
+    dialog.setRecordingRange(m_slider->minimum(), m_slider->maximum());
     dialog.setStartTime(m_slider->rangeStart());
     dialog.setEndTime(m_slider->rangeEnd());
     dialog.setDirectory(m_appConfig->outputRawFilePath());
@@ -490,7 +585,81 @@ void MainWidget::slotSetWaitWinStatus(bool show)
 
 void MainWidget::updateStatusBar()
 {
-    m_ui->lb_status_bar->setText(m_statusCamera + m_statusBandwidth + m_statusEventRate + m_statusOther);
+    QStringList parts;
+    for (const QString* part : {&m_statusCamera, &m_statusBandwidth, &m_statusEventRate, &m_statusOther}) {
+        if (!part->isEmpty()) {
+            parts << *part;
+        }
+    }
+    m_ui->lb_status_bar->setText(parts.join(QStringLiteral("  |  ")));
+}
+
+QString MainWidget::eventRateText(double events_per_second)
+{
+    if (events_per_second < 0) {
+        return QString();
+    }
+    if (events_per_second >= 1e6) {
+        return tr("%1 Mev/s").arg(events_per_second / 1e6, 0, 'f', 2);
+    }
+    if (events_per_second >= 1e3) {
+        return tr("%1 kev/s").arg(events_per_second / 1e3, 0, 'f', 1);
+    }
+    return tr("%1 ev/s").arg(events_per_second, 0, 'f', 0);
+}
+
+void MainWidget::updateRecordingStatus()
+{
+    if (m_viewerType != ViewerRawFile || !m_sensorSize.isValid()) {
+        return;
+    }
+    const uint64_t duration = m_slider->maximum() - m_slider->minimum();
+    m_statusCamera = tr("%1 × %2 px, %3 long")
+                         .arg(m_sensorSize.width())
+                         .arg(m_sensorSize.height())
+                         .arg(timeText(duration));
+    m_statusBandwidth = tr("%1 events shown").arg(QLocale().toString(qulonglong(m_frameEvents)));
+    m_statusEventRate = eventRateText(m_eventRate);
+    updatePixelStatus();
+}
+
+void MainWidget::updatePixelStatus()
+{
+    uint16_t on = 0;
+    uint16_t off = 0;
+    if (m_hovering && (m_viewerType == ViewerRawFile || m_viewerType == ViewerDvsCamera) &&
+        m_eventProcessor->countsAt(m_hoveredPixel.x(), m_hoveredPixel.y(), on, off)) {
+        m_statusOther =
+            tr("x %1, y %2: %3 ON, %4 OFF").arg(m_hoveredPixel.x()).arg(m_hoveredPixel.y()).arg(on).arg(off);
+    } else {
+        m_statusOther.clear();
+    }
+    updateStatusBar();
+}
+
+void MainWidget::slotSensorSize(QSize size)
+{
+    m_sensorSize = size;
+}
+
+void MainWidget::slotFrameStatistics(uint64_t events, double events_per_second)
+{
+    m_frameEvents = events;
+    m_eventRate = events_per_second;
+    updateRecordingStatus();
+}
+
+void MainWidget::slotPixelHovered(QPoint pixel)
+{
+    m_hovering = true;
+    m_hoveredPixel = pixel;
+    updatePixelStatus();
+}
+
+void MainWidget::slotHoverLeft()
+{
+    m_hovering = false;
+    updatePixelStatus();
 }
 
 // ---- side bar and play bar -------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include "TarvoDriver/DvsTypes.h"
 
 #include <QPixmap>
+#include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -14,6 +16,7 @@
 class QAction;
 class QFrame;
 class QMenu;
+class QPushButton;
 class AppConfig;
 class VxEventProcessor;
 class VxThreeHandleSlider;
@@ -44,6 +47,24 @@ public:
         ViewerRawFile = 3,
         ViewerFusionFile = 4,
     };
+    Q_ENUM(ViewerType)
+
+    // The commands of the title-bar menus, carried by each action's data so that the dispatch
+    // does not depend on the (translated) texts.
+    enum class MenuCommand
+    {
+        OpenRecording,
+        SaveAs,
+        CutRecording,
+        Quit,
+        OpenCamera,
+        CameraInfo,
+        IpConfiguration,
+        GeneralSetting,
+        SwitchLanguage,
+        AboutUs,
+    };
+    Q_ENUM(MenuCommand)
 
     // Starts a fresh copy of the program; true when it was started.
     using RestartLauncher = std::function<bool()>;
@@ -57,10 +78,12 @@ public:
     VxEventProcessor* eventProcessor() const { return m_eventProcessor; }
     VxThreeHandleSlider* timeSlider() const { return m_slider; }
     WaitingWin* waitingWin() const { return m_waitingWin; }
-    int viewerType() const { return m_viewerType; }
+    ViewerType viewerType() const { return m_viewerType; }
     int showType() const { return m_showType; }
     QAction* saveAsAction() const { return m_actionSaveAs; }
     QAction* cutRecordingAction() const { return m_actionCutRecording; }
+    // The menu action that runs `command`.
+    QAction* menuAction(MenuCommand command) const;
 
     // Opens a recording as the file chooser does once a file is picked: a RAW file alone plays
     // back, one with an MP4 of the same base name beside it is a fusion recording.
@@ -68,6 +91,8 @@ public:
 
     // Time text of the timeline: minutes (at least two digits), seconds and microseconds.
     static QString timeText(uint64_t timestamp_us);
+    // An event rate in ev/s, kev/s or Mev/s; empty when unknown (negative).
+    static QString eventRateText(double events_per_second);
 
 Q_SIGNALS:
     void triggerEventsToShow();
@@ -124,6 +149,13 @@ public Q_SLOTS:
     void slotSwitchLanguage();
     // Asks whether to open the maker's web page in the browser.
     void slotOpenWebPage();
+    // The end of a recording's load: on success the recording's commands appear, on failure
+    // the window returns to showing nothing.
+    void slotFileLoaded(bool loaded);
+    void slotSensorSize(QSize size);
+    void slotFrameStatistics(uint64_t events, double events_per_second);
+    void slotPixelHovered(QPoint pixel);
+    void slotHoverLeft();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -133,6 +165,7 @@ protected:
 
 private:
     void createMenus();
+    QAction* addMenuCommand(QMenu* menu, MenuCommand command, const QString& text, const QString& icon = {});
     void createViewerSettingMenu();
     void createSidePanels();
     void createTooltips();
@@ -141,7 +174,15 @@ private:
     // Shows one of the side panels (or none) and sizes the settings area to fit.
     void showSidePanel(QFrame* panel);
     void setPlaybackEnabled(bool enabled);
+    void setRecordingCommandsVisible(bool visible);
+    // Clears the timeline, the time texts and the status line of a recording that went.
+    void clearRecordingDisplays();
+    void updatePixelStatus();
     void updateStatusBar();
+    // The parts of the status line of a recording: sensor size and duration, then the picture.
+    void updateRecordingStatus();
+    // Keeps a menu's title button from staying highlighted after the menu closes.
+    void releaseMenuButton(QPushButton* button);
 
     Ui::MainWidget* m_ui;
     QWK::WidgetWindowAgent* m_windowAgent;
@@ -155,28 +196,25 @@ private:
     QFrame* m_dvsPanel = nullptr;
     QFrame* m_apsPanel = nullptr;
 
-    int m_viewerType = ViewerNone;
+    ViewerType m_viewerType = ViewerNone;
     int m_showType = 0;
     uint16_t m_liveFps = 33;
     uint64_t m_accTimeUs = 33333;
     bool m_recording = false;
 
+    // The status line's parts. A camera: camera, bandwidth, event rate. A recording: sensor
+    // size and length, events in the picture, event rate there, the pixel under the mouse.
     QString m_statusCamera;
     QString m_statusBandwidth;
     QString m_statusEventRate;
     QString m_statusOther;
 
-    QString m_textOpenRecording;
-    QString m_textSaveAs;
-    QString m_textCutRecording;
-    QString m_textQuit;
-    QString m_textOpenCamera;
-    QString m_textCameraInfo;
-    QString m_textIpConfig;
-    QString m_textGeneralSetting;
-    QString m_textLanguage;
-    QString m_textAboutUs;
-    QString m_textToggleStartEnd;
+    // What the status line says about the open recording and the pixel under the mouse.
+    QSize m_sensorSize;
+    uint64_t m_frameEvents = 0;
+    double m_eventRate = -1;
+    QPoint m_hoveredPixel;
+    bool m_hovering = false;
 
     QMenu* m_menuFile = nullptr;
     QMenu* m_menuDevice = nullptr;
@@ -184,6 +222,7 @@ private:
     QMenu* m_menuHelp = nullptr;
     QMenu* m_menuTools = nullptr;
     QMenu* m_menuViewerSetting = nullptr;
+    QList<QAction*> m_commandActions;
     QAction* m_actionSaveAs = nullptr;
     QAction* m_actionCutRecording = nullptr;
     QAction* m_actionToggleStartEnd = nullptr;

@@ -1,11 +1,14 @@
 #include "VxEventProcessor.h"
 
 #include "AppConfig.h"
+#include "VxDriverErrorTrap.h"
 
 #include "TarvoBase/TimeString.h"
 #include "TarvoDriver/DvsFileReader.h"
+#include "TarvoDriver/RawFileReader.h"
 
 #include <QDebug>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <chrono>
@@ -48,9 +51,7 @@ VxEventProcessor::~VxEventProcessor()
         m_renderThread.join();
     }
     // A load still running finishes its reader calls first; nothing may outlive the reader.
-    if (m_loadThread.joinable()) {
-        m_loadThread.join();
-    }
+    m_loadWorker.join();
     stopPlayThread();
     joinReaderWorkers();
     m_reader.reset();
@@ -98,10 +99,13 @@ void VxEventProcessor::paintCounts(const uint16_t* counts, QImage& image) const
     const Rgb on = toRgb(m_config->onColor());
     const Rgb off = toRgb(m_config->offColor());
     const Rgb background = toRgb(m_config->backgroundColor());
-    for (int y = 0; y < kHeight; ++y) {
+    // The picture is the recording's own area: the top-left part of the counters.
+    const int width = std::min(image.width(), int(kWidth));
+    const int height = std::min(image.height(), int(kHeight));
+    for (int y = 0; y < height; ++y) {
         uchar* out = image.scanLine(y);
         const uint16_t* row = counts + size_t(y) * kWidth * 2;
-        for (int x = 0; x < kWidth; ++x) {
+        for (int x = 0; x < width; ++x) {
             const uint16_t c0 = row[2 * x];
             const uint16_t c1 = row[2 * x + 1];
             const Rgb& colour = c1 > c0 ? on : (c0 > c1 ? off : background);
@@ -124,7 +128,7 @@ void VxEventProcessor::renderLoop()
         // Presents that came faster than painting collapse into the latest one.
         m_framesPending = 0;
         // A fresh image per frame: the receivers may still hold the previous one.
-        QImage image(kWidth, kHeight, QImage::Format_RGB888);
+        QImage image(m_imageWidth, m_imageHeight, QImage::Format_RGB888);
         paintCounts(m_renderBuffer, image);
         emit signalEventImage(image);
         if (!m_renderRunning) {
@@ -133,10 +137,42 @@ void VxEventProcessor::renderLoop()
     }
 }
 
+QSize VxEventProcessor::imageSize() const
+{
+    std::lock_guard<std::mutex> lock(m_bufferMutex);
+    return QSize(m_imageWidth, m_imageHeight);
+}
+
+void VxEventProcessor::setImageSize(int width, int height)
+{
+    // A header without a usable size gets the whole buffer; a larger sensor shows its top-left
+    // 1280 x 720 pixels, as many as the counters hold.
+    std::lock_guard<std::mutex> lock(m_bufferMutex);
+    m_imageWidth = width > 0 ? std::min(width, int(kWidth)) : kWidth;
+    m_imageHeight = height > 0 ? std::min(height, int(kHeight)) : kHeight;
+}
+
+bool VxEventProcessor::countsAt(int x, int y, uint16_t& on, uint16_t& off) const
+{
+    std::lock_guard<std::mutex> lock(m_bufferMutex);
+    if (x < 0 || y < 0 || x >= m_imageWidth || y >= m_imageHeight) {
+        return false;
+    }
+    // After a present the render buffer holds that frame's counts until the next present.
+    const size_t index = (size_t(y) * kWidth + size_t(x)) * 2;
+    off = m_renderBuffer[index];
+    on = m_renderBuffer[index + 1];
+    return true;
+}
+
 // ---- position helpers ------------------------------------------------------------------------
 
 QString VxEventProcessor::localTimeOf(uint64_t timestamp) const
 {
+    // The zero date is a recording without one, not 1970.
+    if (m_fileInfo.date.time_since_epoch().count() == 0) {
+        return QString();
+    }
     const int64_t offsetUs = int64_t(timestamp) - int64_t(m_fileInfo.dvs_start_timestamp);
     const tarvo::WallTime time = m_fileInfo.date + std::chrono::microseconds(offsetUs);
     return QString::fromStdString(tarvo::timePointToString(time));
@@ -148,89 +184,159 @@ void VxEventProcessor::emitPosition(uint64_t timestamp)
     emit signalLocalTime(localTimeOf(timestamp));
 }
 
-void VxEventProcessor::showWindow(const EventBatch& events, uint64_t position)
+bool VxEventProcessor::showAt(uint64_t position)
 {
-    accumulate(events->data(), events->data() + events->size());
+    const uint64_t fileStart = m_fileStart;
+    const uint64_t fileEnd = m_fileEnd;
+    const uint64_t acc = std::max<uint64_t>(m_acc, 1);
+    const uint64_t last = std::min(position, fileEnd);
+    const uint64_t first = std::max(last + 1 > acc ? last + 1 - acc : 0, fileStart);
+    EventBatch events;
+    if (first <= last) {
+        events = m_reader->getNTimeEventsGivenStartTimeStamp(first, last - first + 1);
+    }
+    const size_t count = events ? events->size() : 0;
+    if (count > 0) {
+        accumulate(events->data(), events->data() + count);
+    }
     emitPosition(position);
     present();
+    // After the present, so that whoever reads the counts on hearing this finds this picture's.
+    emit signalFrameStatistics(count, eventRateAround(position));
+    return events != nullptr;
+}
+
+double VxEventProcessor::eventRateAround(uint64_t position) const
+{
+    // The bookmark index counts the events before each bookmark: two lookups give the rate
+    // without decoding anything.
+    if (!m_rawReader) {
+        return -1;
+    }
+    const uint64_t fileStart = m_fileStart;
+    const uint64_t fileEnd = m_fileEnd;
+    const uint64_t half = kRateWindowUs / 2;
+    const uint64_t from = position > fileStart + half ? std::min(position - half, fileEnd) : fileStart;
+    const uint64_t to = fileEnd - from > kRateWindowUs ? from + kRateWindowUs : fileEnd;
+    tarvo::RawFileReader::Bookmark before;
+    tarvo::RawFileReader::Bookmark after;
+    if (!m_rawReader->getRawFileBookmark(from, before) || !m_rawReader->getRawFileBookmark(to, after) ||
+        after.timestamp <= before.timestamp || after.eventCount < before.eventCount) {
+        return -1;
+    }
+    return double(after.eventCount - before.eventCount) * 1e6 / double(after.timestamp - before.timestamp);
 }
 
 bool VxEventProcessor::readerIdle() const
 {
-    return m_reader && !m_loading && !m_exporting && !m_cutting;
+    return m_loaded && !m_loadWorker.isBusy() && !m_exportWorker.isBusy() && !m_cutWorker.isBusy();
 }
 
 // ---- loading ---------------------------------------------------------------------------------
+
+void VxEventProcessor::forgetFile()
+{
+    m_loaded = false;
+    m_fileStart = 0;
+    m_fileEnd = 0;
+    m_lower = 0;
+    m_upper = 0;
+    m_current = 0;
+    setImageSize(kWidth, kHeight);
+}
 
 void VxEventProcessor::loadFile(QString path)
 {
     if (path.isEmpty()) {
         emit signalPlayStatus(false);
-        // The load thread uses the reader; let it finish before the reader goes.
-        if (m_loadThread.joinable()) {
-            m_loadThread.join();
-        }
+        // The load job uses the reader; let it finish before the reader goes.
+        m_loadWorker.join();
         stopPlayThread();
         joinReaderWorkers();
+        forgetFile();
+        m_rawReader = nullptr;
         m_reader.reset();
         return;
     }
     qDebug() << "Load raw file: " << path;
-    if (m_loading) {
+    if (m_loadWorker.isBusy()) {
         qDebug() << "is loading.";
         return;
     }
+    // The previous load may still be reporting.
+    m_loadWorker.join();
     stopPlayback();
-    // Export and cut threads work on the reader about to be destroyed.
+    // Export and cut jobs work on the reader about to be destroyed.
     joinReaderWorkers();
+    forgetFile();
+    m_rawReader = nullptr;
     m_reader.reset();
 
     m_reader = tarvo::DvsFileReader::createFileReader(path.toLocal8Bit().toStdString());
-    if (!m_reader) {
+    if (!m_reader || !QFileInfo(path).isFile()) {
+        m_reader.reset();
         qDebug() << "not raw file.";
+        present(); // the previous recording's picture must not stay
+        emit signalFileLoaded(false);
+        emit signalShowLeftBottomTips(QFileInfo::exists(path)
+                                          ? tr("Could not open %1: it is not a RAW recording.").arg(path)
+                                          : tr("Could not open %1: there is no such file.").arg(path),
+                                      VxMessageType::Error);
         return;
     }
-    if (m_loadThread.joinable()) {
-        m_loadThread.join();
-    }
-    // Set here rather than in the thread so that a step right after this call sees the load.
-    m_loading = true;
-    m_loadThread = std::thread(&VxEventProcessor::loadLoop, this);
+    m_rawReader = dynamic_cast<tarvo::RawFileReader*>(m_reader.get());
+    m_loadWorker.start([this] { return loadReader(); },
+                       [this](const VxJobOutcome& outcome) { reportLoad(outcome); });
 }
 
-void VxEventProcessor::loadLoop()
+VxJobOutcome VxEventProcessor::loadReader()
 {
     emit signalLoadingStatus(true);
+    VxDriverErrorTrap trap;
+    if (!m_reader->loadFile()) {
+        qDebug() << "Load raw file failed.";
+        return VxJobOutcome::failed(trap.lastError());
+    }
     uint64_t lower = 0;
     uint64_t upper = 0;
-    tarvo::DvsFileInfo info;
-    const bool loaded = m_reader->loadFile();
-    if (loaded) {
-        m_reader->getStartTimeStamp(lower);
-        m_reader->getEndTimeStamp(upper);
-        m_reader->getFileInfo(info);
-    } else {
-        qDebug() << "Load raw file failed.";
-    }
-    m_fileInfo = info;
+    m_reader->getStartTimeStamp(lower);
+    m_reader->getEndTimeStamp(upper);
+    m_reader->getFileInfo(m_fileInfo);
     qDebug() << "Start time: " << lower << "End time: " << upper;
+    m_fileStart = lower;
+    m_fileEnd = upper;
     m_lower = lower;
     m_upper = upper;
-    m_current = lower;
+    setImageSize(m_reader->getWidth(), m_reader->getHeight());
+    emit signalSensorSize(QSize(m_reader->getWidth(), m_reader->getHeight()));
     emit signalEndTimeStamp(upper);
     emit signalStartTimeStamp(lower);
-    emitPosition(lower);
-    // Cleared before the play request goes out: the GUI thread may handle it at once and must
-    // not find the load still marked as running.
-    m_loading = false;
-    // A file that did not load is left open but empty: nothing to play.
-    if (loaded) {
+    std::lock_guard<std::mutex> lock(m_frameMutex);
+    m_current = lower;
+    showAt(lower);
+    m_loaded = true;
+    return VxJobOutcome::succeeded();
+}
+
+void VxEventProcessor::reportLoad(const VxJobOutcome& outcome)
+{
+    // The worker is idle by now: the GUI thread may handle the play request at once and must not
+    // find the load still running.
+    if (outcome.success) {
+        emit signalFileLoaded(true);
         emit signalPlayStatus(true);
-    }
-    emit signalLoadingStatus(false);
-    if (loaded) {
+        emit signalLoadingStatus(false);
         qDebug() << "Load raw file success.";
+        return;
     }
+    // Nothing of the previous recording stays on screen, and nothing plays.
+    forgetFile();
+    present();
+    emit signalFileLoaded(false);
+    emit signalPlayStatus(false);
+    notifyFailure(tr("Could not open the recording."), tr("Could not open the recording: %1"),
+                  outcome.message);
+    emit signalLoadingStatus(false);
 }
 
 // ---- playback --------------------------------------------------------------------------------
@@ -238,9 +344,7 @@ void VxEventProcessor::loadLoop()
 bool VxEventProcessor::stopPlayThread()
 {
     const bool wasPlaying = m_playing.exchange(false);
-    if (m_playThread.joinable()) {
-        m_playThread.join();
-    }
+    m_playWorker.join();
     return wasPlaying;
 }
 
@@ -252,12 +356,8 @@ void VxEventProcessor::stopPlayback()
 
 void VxEventProcessor::joinReaderWorkers()
 {
-    if (m_exportThread.joinable()) {
-        m_exportThread.join();
-    }
-    if (m_cutThread.joinable()) {
-        m_cutThread.join();
-    }
+    m_exportWorker.join();
+    m_cutWorker.join();
 }
 
 void VxEventProcessor::slotPlaybackCtrl(bool on)
@@ -274,40 +374,35 @@ void VxEventProcessor::slotPlaybackCtrl(bool on)
         emit signalPlayStatus(false);
         return;
     }
-    // A play thread that ended by itself (end of range) is joined before the next one starts.
-    if (m_playThread.joinable()) {
-        m_playThread.join();
+    // Play from the end of the range means play it again.
+    if (m_current >= m_upper) {
+        m_current = m_lower.load();
     }
-    m_playing = true;
-    m_playThread = std::thread(&VxEventProcessor::playLoop, this);
+    startPlayJob();
 }
 
-void VxEventProcessor::playLoop()
+void VxEventProcessor::startPlayJob()
+{
+    m_playing = true;
+    m_playWorker.start([this] { return playFrames(); },
+                       [this](const VxJobOutcome& outcome) { reportPlay(outcome); });
+}
+
+VxJobOutcome VxEventProcessor::playFrames()
 {
     using Clock = std::chrono::steady_clock;
-    while (m_playing && m_reader) {
+    while (m_playing) {
         const Clock::time_point t0 = Clock::now();
         std::unique_lock<std::mutex> lock(m_frameMutex);
         const uint64_t upper = m_upper;
-        const uint64_t lower = m_lower;
-        uint64_t current = m_current;
+        const uint64_t current = m_current;
         const uint64_t interval = m_interval;
-        EventBatch events;
-        if (current + interval <= upper) {
-            events = m_reader->getNTimeEventsGivenStartTimeStamp(current, m_acc);
-            current += interval;
-        } else {
-            events = m_reader->getNTimeEventsGivenStartTimeStamp(current,
-                                                                 upper >= current ? upper - current + 1 : 1);
-            current = std::max(upper, current);
-        }
-        m_current = current;
-        if (events && !events->empty()) {
-            showWindow(events, current);
-        }
-        if (current >= upper || !events) {
-            m_reader->seekTime(lower);
-            m_current = lower;
+        // The last frame of the range ends exactly at its upper bound.
+        const uint64_t next = current < upper && upper - current > interval ? current + interval : upper;
+        const bool shown = showAt(next);
+        m_current = next;
+        if (next >= upper || !shown) {
+            m_current = m_lower.load();
             if (!m_loop) {
                 m_playing = false;
                 emit signalPlayStatus(false);
@@ -320,6 +415,17 @@ void VxEventProcessor::playLoop()
             std::this_thread::sleep_for(std::chrono::milliseconds((left.count() + 999) / 1000));
         }
     }
+    return VxJobOutcome::succeeded();
+}
+
+void VxEventProcessor::reportPlay(const VxJobOutcome& outcome)
+{
+    if (outcome.success) {
+        return;
+    }
+    m_playing = false;
+    emit signalPlayStatus(false);
+    notifyFailure(tr("Playback stopped."), tr("Playback stopped: %1"), outcome.message);
 }
 
 void VxEventProcessor::nextFrame()
@@ -333,15 +439,15 @@ void VxEventProcessor::nextFrame()
     }
     std::lock_guard<std::mutex> lock(m_frameMutex);
     const uint64_t current = m_current;
-    if (current + m_acc < m_upper) {
-        EventBatch events = m_reader->getNTimeEventsGivenStartTimeStamp(current, m_acc);
-        m_current = current + m_interval;
-        if (events) {
-            showWindow(events, m_current);
-        } else {
-            qDebug() << "File read end.";
-        }
+    const uint64_t upper = m_upper;
+    const uint64_t interval = m_interval;
+    if (current >= upper) {
+        qDebug() << "File read end.";
+        return;
     }
+    const uint64_t next = upper - current > interval ? current + interval : upper;
+    m_current = next;
+    showAt(next);
 }
 
 void VxEventProcessor::preFrame()
@@ -353,40 +459,34 @@ void VxEventProcessor::preFrame()
     if (stopPlayThread()) {
         emit signalPlayStatus(false);
     }
-    const uint64_t current = m_current;
+    std::lock_guard<std::mutex> lock(m_frameMutex);
     const uint64_t lower = m_lower;
+    const uint64_t current = std::min(m_current.load(), m_upper.load());
     const uint64_t interval = m_interval;
+    // No wrap-around below the range.
     const uint64_t position = current >= lower + interval ? current - interval : lower;
     m_current = position;
-    std::lock_guard<std::mutex> lock(m_frameMutex);
-    if (m_reader->seekTime(position)) {
-        EventBatch events = m_reader->getNTimeEvents(m_acc);
-        if (events) {
-            showWindow(events, position);
-        }
-    }
+    showAt(position);
 }
 
 void VxEventProcessor::setPlayPos(uint64_t timestamp_us)
 {
-    if (!m_reader) {
+    if (!m_loaded) {
         qDebug() << "not raw file.";
         return;
     }
     if (!readerIdle() || timestamp_us < m_lower || timestamp_us > m_upper) {
         return;
     }
-    if (stopPlayThread()) {
-        emit signalPlayStatus(false);
+    // A seek while playing goes on playing from there.
+    const bool wasPlaying = stopPlayThread();
+    {
+        std::lock_guard<std::mutex> lock(m_frameMutex);
+        m_current = timestamp_us;
+        showAt(timestamp_us);
     }
-    if (!m_reader->seekTime(timestamp_us)) {
-        qDebug() << "seek time err." << timestamp_us;
-        return;
-    }
-    EventBatch events = m_reader->getNTimeEventsGivenStartTimeStamp(timestamp_us, m_acc);
-    m_current = timestamp_us + m_acc;
-    if (events) {
-        showWindow(events, m_current);
+    if (wasPlaying) {
+        startPlayJob();
     }
 }
 
@@ -397,16 +497,13 @@ void VxEventProcessor::slotPlaybackReset()
         return;
     }
     stopPlayThread();
-    const uint64_t lower = m_lower;
-    m_reader->seekTime(lower);
-    EventBatch events = m_reader->getNTimeEventsGivenStartTimeStamp(lower, m_acc);
-    if (events) {
-        accumulate(events->data(), events->data() + events->size());
-        present();
+    {
+        std::lock_guard<std::mutex> lock(m_frameMutex);
+        const uint64_t lower = m_lower;
+        qDebug() << "set ts: " << lower;
+        m_current = lower;
+        showAt(lower);
     }
-    qDebug() << "set ts: " << lower;
-    m_current = lower;
-    emitPosition(lower);
     emit signalPlayStatus(false);
 }
 
@@ -434,12 +531,18 @@ void VxEventProcessor::setAccTime(uint64_t time_us)
 
 void VxEventProcessor::slotSetLowerTimeStamp(uint64_t timestamp_us)
 {
-    m_lower = timestamp_us;
+    // Only the loaded recording's times make a range; a handle of another file's timeline would
+    // leave the play range outside the data.
+    if (m_loaded) {
+        m_lower = std::clamp(timestamp_us, m_fileStart.load(), m_fileEnd.load());
+    }
 }
 
 void VxEventProcessor::slotSetUpperTimeStamp(uint64_t timestamp_us)
 {
-    m_upper = timestamp_us;
+    if (m_loaded) {
+        m_upper = std::clamp(timestamp_us, m_fileStart.load(), m_fileEnd.load());
+    }
 }
 
 // ---- export and cut --------------------------------------------------------------------------
@@ -453,20 +556,25 @@ void VxEventProcessor::slotExportVideo(QString qs_out_full_path, QString qs_out_
     if (stopPlayThread()) {
         emit signalPlayStatus(false);
     }
-    if (m_exportThread.joinable()) {
-        m_exportThread.join();
-    }
-    m_exporting = true;
     const std::string path = qs_out_full_path.toLocal8Bit().toStdString();
-    m_exportThread = std::thread([this, path, qs_out_full_path, qs_out_dir, start_ts, end_ts] {
-        qDebug() << "start export video: " << qs_out_full_path;
-        emit signalLoadingStatus(true);
-        if (m_reader->exportEventDataToVideo(start_ts, end_ts, path)) {
-            emit signalShowLeftBottomTips(tr("Export video success!"), VxMessageType::Success, qs_out_dir);
-        }
-        m_exporting = false;
-        emit signalLoadingStatus(false);
-    });
+    m_exportWorker.start(
+        [this, path, qs_out_full_path, start_ts, end_ts] {
+            qDebug() << "start export video: " << qs_out_full_path;
+            emit signalLoadingStatus(true);
+            VxDriverErrorTrap trap;
+            return m_reader->exportEventDataToVideo(start_ts, end_ts, path)
+                       ? VxJobOutcome::succeeded()
+                       : VxJobOutcome::failed(trap.lastError());
+        },
+        [this, qs_out_dir](const VxJobOutcome& outcome) {
+            if (outcome.success) {
+                emit signalShowLeftBottomTips(tr("Export video success!"), VxMessageType::Success,
+                                              qs_out_dir);
+            } else {
+                notifyFailure(tr("Export video failed."), tr("Export video failed: %1"), outcome.message);
+            }
+            emit signalLoadingStatus(false);
+        });
 }
 
 void VxEventProcessor::slotCutRawFile(QString qs_out_full_path, QString qs_out_dir, uint64_t start_ts,
@@ -478,18 +586,34 @@ void VxEventProcessor::slotCutRawFile(QString qs_out_full_path, QString qs_out_d
     if (stopPlayThread()) {
         emit signalPlayStatus(false);
     }
-    if (m_cutThread.joinable()) {
-        m_cutThread.join();
-    }
-    m_cutting = true;
     const std::string path = qs_out_full_path.toLocal8Bit().toStdString();
-    m_cutThread = std::thread([this, path, qs_out_dir, start_ts, end_ts] {
-        emit signalLoadingStatus(true);
-        if (m_reader->extractEventData(start_ts, end_ts, path)) {
-            emit signalShowLeftBottomTips(tr("Export raw file success!"), VxMessageType::Success, qs_out_dir);
+    m_cutWorker.start(
+        [this, path, start_ts, end_ts] {
+            emit signalLoadingStatus(true);
+            VxDriverErrorTrap trap;
+            // The reader throws when a write fails (a full disk, a removed drive); the worker
+            // turns that into the failure reported below.
+            if (!m_reader->extractEventData(start_ts, end_ts, path)) {
+                return VxJobOutcome::failed(trap.lastError());
+            }
             qDebug() << "extract event data start:" << start_ts << " end: " << end_ts << " success.";
-        }
-        m_cutting = false;
-        emit signalLoadingStatus(false);
-    });
+            return VxJobOutcome::succeeded();
+        },
+        [this, qs_out_dir](const VxJobOutcome& outcome) {
+            if (outcome.success) {
+                emit signalShowLeftBottomTips(tr("Export raw file success!"), VxMessageType::Success,
+                                              qs_out_dir);
+            } else {
+                notifyFailure(tr("Export raw file failed."), tr("Export raw file failed: %1"),
+                              outcome.message);
+            }
+            emit signalLoadingStatus(false);
+        });
+}
+
+void VxEventProcessor::notifyFailure(const QString& failed, const QString& failedBecause,
+                                     const QString& reason)
+{
+    emit signalShowLeftBottomTips(reason.isEmpty() ? failed : failedBecause.arg(reason),
+                                  VxMessageType::Error);
 }

@@ -7,10 +7,15 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 namespace {
 
@@ -59,13 +64,17 @@ private:
     QString m_recording;
 
     // Loads the test recording and waits for the load thread to finish.
+    // Loads a recording and waits for the load to end and for its first picture (a blank one when
+    // the recording did not open).
     void load(VxEventProcessor& processor, const QString& path)
     {
         MainThreadSpy loading(&processor, &VxEventProcessor::signalLoadingStatus);
+        MainThreadSpy images(&processor, &VxEventProcessor::signalEventImage);
         processor.loadFile(path);
         QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 2, 20000);
         QCOMPARE(loading.last().at(0).toBool(), false);
         QVERIFY(!processor.isLoading());
+        QTRY_VERIFY(images.count() >= 1);
     }
 
 private Q_SLOTS:
@@ -158,20 +167,37 @@ private Q_SLOTS:
         QCOMPARE(seen[wrap], kStart + 100000);
     }
 
+    void playAtTheEndOfTheRangePlaysItAgain()
+    {
+        VxEventProcessor processor(m_config);
+        load(processor, m_recording);
+        processor.setPlayPos(kEnd);
+        MainThreadSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
+        processor.slotPlaybackCtrl(true);
+        QTRY_VERIFY_WITH_TIMEOUT(position.count() >= 2, 20000);
+        processor.slotPlaybackCtrl(false);
+        QCOMPARE(position.first().at(0).value<uint64_t>(), kStart + processor.interval());
+    }
+
     void stepsAndSeeksShowTheirWindow()
     {
         VxEventProcessor processor(m_config);
         load(processor, m_recording);
         MainThreadSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
         MainThreadSpy images(&processor, &VxEventProcessor::signalEventImage);
+        MainThreadSpy statistics(&processor, &VxEventProcessor::signalFrameStatistics);
         const QColor background = m_config->backgroundColor();
 
+        // A position shows the acc microseconds up to and including it: (1.030303 - 0.033333 s,
+        // 1.030303 s], of which the recording holds [1.000000 s, 1.030303 s].
         processor.nextFrame();
         QCOMPARE(position.last().at(0).value<uint64_t>(), kStart + 30303);
         QTRY_COMPARE(images.count(), 1);
-        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 34); // [1.000000 s, 1.033333 s)
+        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 31);
+        QCOMPARE(statistics.last().at(0).value<uint64_t>(), uint64_t(31));
+        QVERIFY(qAbs(statistics.last().at(1).toDouble() - 1000.0) < 50); // one event a millisecond
 
-        // Back at the lower bound the window starting there is shown again, and again.
+        // Back at the lower bound: the picture of the first instant, again and again.
         // The render thread paints the latest present only, so each step waits for its picture.
         processor.preFrame();
         QCOMPARE(position.last().at(0).value<uint64_t>(), kStart);
@@ -179,7 +205,7 @@ private Q_SLOTS:
         processor.preFrame();
         QCOMPARE(position.last().at(0).value<uint64_t>(), kStart);
         QTRY_COMPARE(images.count(), 3);
-        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 34);
+        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 1);
 
         // Accumulation time longer than the advance: consecutive frames overlap.
         processor.setFps(40);
@@ -197,19 +223,22 @@ private Q_SLOTS:
         QTRY_COMPARE(images.count(), 6);
         QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 10);
 
-        // Seeking inside the range shows the window from there; outside it nothing happens.
+        // Seeking inside the range shows the picture of that time; outside it nothing happens.
         const int before = position.count();
         processor.setPlayPos(kStart - 1);
         processor.setPlayPos(kEnd + 1);
         QCOMPARE(position.count(), before);
         processor.setPlayPos(kStart + 200000);
         QCOMPARE(position.count(), before + 1);
-        QCOMPARE(processor.currentTimestamp(), kStart + 210000);
+        QCOMPARE(processor.currentTimestamp(), kStart + 200000);
         QTRY_COMPARE(images.count(), 7);
         QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 10);
 
-        // Near the upper bound a step no longer fits and nothing happens.
+        // Near the upper bound a step stops at it; at the bound nothing happens.
         processor.setPlayPos(kEnd - 5000);
+        processor.nextFrame();
+        QCOMPARE(processor.currentTimestamp(), kEnd);
+        QCOMPARE(position.last().at(0).value<uint64_t>(), kEnd);
         const int atEnd = position.count();
         processor.nextFrame();
         QCOMPARE(position.count(), atEnd);
@@ -219,6 +248,43 @@ private Q_SLOTS:
         processor.slotPlaybackReset();
         QCOMPARE(processor.currentTimestamp(), kStart + 100000);
         QCOMPARE(position.last().at(0).value<uint64_t>(), kStart + 100000);
+    }
+
+    void aStepBackShowsThePictureOfItsTime()
+    {
+        VxEventProcessor processor(m_config);
+        load(processor, m_recording);
+        MainThreadSpy images(&processor, &VxEventProcessor::signalEventImage);
+        // Each step waits for its own picture: the render thread paints the latest present only.
+        struct Shot
+        {
+            bool painted;
+            uint64_t position;
+            QImage image;
+        };
+        auto step = [&](void (VxEventProcessor::*move)()) {
+            const int before = images.count();
+            (processor.*move)();
+            const bool painted = QTest::qWaitFor([&] { return images.count() == before + 1; }, 20000);
+            return Shot{painted, processor.currentTimestamp(), painted ? lastImage(images) : QImage()};
+        };
+        const Shot first = step(&VxEventProcessor::nextFrame);
+        const Shot second = step(&VxEventProcessor::nextFrame);
+        const Shot third = step(&VxEventProcessor::nextFrame);
+        QVERIFY(first.painted && second.painted && third.painted);
+        QVERIFY(second.image != third.image);
+        const Shot back = step(&VxEventProcessor::preFrame);
+        QVERIFY(back.painted);
+        QCOMPARE(back.position, second.position);
+        QVERIFY(back.image == second.image);
+        const Shot backAgain = step(&VxEventProcessor::preFrame);
+        QVERIFY(backAgain.painted);
+        QCOMPARE(backAgain.position, first.position);
+        QVERIFY(backAgain.image == first.image);
+        // A seek to a time shows what a step to it showed.
+        processor.setPlayPos(third.position);
+        QTRY_COMPARE(images.count(), 6);
+        QVERIFY(lastImage(images) == third.image);
     }
 
     void pixelRulesAndThemes()
@@ -301,16 +367,135 @@ private Q_SLOTS:
         QVERIFY(starts.first().at(0).value<uint64_t>() >= kStart + 100000);
         QVERIFY(ends.first().at(0).value<uint64_t>() <= kStart + 200000);
 
-        // The notice follows the outcome: a video that was written is announced, a failure is not.
+        // A video of the range, announced once written.
+        if (!avcodec_find_encoder(AV_CODEC_ID_H264)) {
+            QSKIP("This FFmpeg has no H.264 encoder: the video export cannot be checked here.");
+        }
         const QString videoPath = m_dir->filePath("clip.mp4");
         processor.slotExportVideo(videoPath, m_dir->path(), kStart, kEnd);
         QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 4, 60000);
         QCOMPARE(loading.last().at(0).toBool(), false);
-        const bool written = QFile::exists(videoPath) && QFile(videoPath).size() > 0;
-        QCOMPARE(tips.count(), written ? 2 : 1);
-        if (written) {
-            QCOMPARE(tips.last().at(0).toString(), QString("Export video success!"));
+        QCOMPARE(tips.count(), 2);
+        QCOMPARE(tips.last().at(0).toString(), QString("Export video success!"));
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Success);
+        QCOMPARE(tips.last().at(2).toString(), m_dir->path());
+        QVERIFY(QFileInfo(videoPath).size() > 0);
+    }
+
+    void failedWritesAreReportedAndTheEngineStaysUsable()
+    {
+        if (!QFileInfo(QStringLiteral("/dev/full")).exists()) {
+            QSKIP("No /dev/full here: a write that fails cannot be made.");
         }
+        VxEventProcessor processor(m_config);
+        load(processor, m_recording);
+        MainThreadSpy tips(&processor, &VxEventProcessor::signalShowLeftBottomTips);
+        MainThreadSpy loading(&processor, &VxEventProcessor::signalLoadingStatus);
+
+        // Every write to /dev/full fails as on a full disk; the reader throws, the engine lives.
+        processor.slotCutRawFile("/dev/full", "/dev", kStart + 100000, kStart + 200000);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 2, 20000);
+        QCOMPARE(loading.last().at(0).toBool(), false);
+        QCOMPARE(tips.count(), 1);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+        const QString cutNotice = tips.last().at(0).toString();
+        QVERIFY2(cutNotice.startsWith("Export raw file failed: ") && cutNotice.length() > 30,
+                 qPrintable(cutNotice));
+        QVERIFY(tips.last().at(2).toString().isEmpty());
+
+        // A failed video says why as well (here what the encoder's writer logged).
+        processor.slotExportVideo("/dev/full", "/dev", kStart, kEnd);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 4, 60000);
+        QCOMPARE(tips.count(), 2);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+        const QString exportNotice = tips.last().at(0).toString();
+        QVERIFY2(exportNotice.startsWith("Export video failed: ") && exportNotice.length() > 25,
+                 qPrintable(exportNotice));
+
+        // A range the reader refuses gives its logged reason.
+        processor.slotCutRawFile(m_dir->filePath("backwards.raw"), m_dir->path(), kStart + 200000,
+                                 kStart + 100000);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 6, 20000);
+        QCOMPARE(tips.count(), 3);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+        QVERIFY(tips.last().at(0).toString().length() > QString("Export raw file failed: ").length());
+
+        // Still usable: steps show pictures and a cut to a real file succeeds.
+        MainThreadSpy position(&processor, &VxEventProcessor::signalRealTimeTimeStamp);
+        processor.nextFrame();
+        QCOMPARE(position.count(), 1);
+        const QString cutPath = m_dir->filePath("after_failure.raw");
+        processor.slotCutRawFile(cutPath, m_dir->path(), kStart + 100000, kStart + 200000);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 8, 20000);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Success);
+        QVERIFY(QFileInfo(cutPath).size() > 0);
+    }
+
+    void picturesHaveTheRecordingsOwnSizeAndDate()
+    {
+        // A VGA sensor's corners, in a recording without a date.
+        const std::vector<tarvo::Event2D> corners = {{0, 0, 1, kStart},
+                                                     {639, 479, 0, kStart + 10},
+                                                     {639, 0, 1, kStart + 20000},
+                                                     {0, 479, 1, kStart + 40000}};
+        RecordingSupport::Header vga;
+        vga.width = 640;
+        vga.height = 480;
+        vga.dated = false;
+        const QString path = m_dir->filePath("vga.raw");
+        QVERIFY(RecordingSupport::writeRecording(path, corners, kStart, vga));
+
+        VxEventProcessor processor(m_config);
+        MainThreadSpy sizes(&processor, &VxEventProcessor::signalSensorSize);
+        MainThreadSpy local(&processor, &VxEventProcessor::signalLocalTime);
+        load(processor, path);
+        QCOMPARE(processor.imageSize(), QSize(640, 480));
+        QTRY_COMPARE(sizes.count(), 1);
+        QCOMPARE(sizes.first().at(0).toSize(), QSize(640, 480));
+        MainThreadSpy images(&processor, &VxEventProcessor::signalEventImage);
+        processor.nextFrame();
+        QTRY_COMPARE(images.count(), 1);
+        const QImage picture = lastImage(images);
+        QCOMPARE(picture.size(), QSize(640, 480));
+        QCOMPARE(picture.pixelColor(0, 0), rgb(255, 255, 255));
+        QCOMPARE(picture.pixelColor(639, 479), rgb(0, 0, 0));
+        QCOMPARE(picture.pixelColor(639, 0), rgb(255, 255, 255));
+        uint16_t on = 0;
+        uint16_t off = 0;
+        QVERIFY(processor.countsAt(639, 479, on, off));
+        QCOMPARE(on, uint16_t(0));
+        QCOMPARE(off, uint16_t(1));
+        QVERIFY(!processor.countsAt(640, 0, on, off));
+        // No date in the header: no wall-clock time at all, rather than 1970.
+        QVERIFY(local.count() >= 2);
+        for (const QList<QVariant>& args : local) {
+            QVERIFY2(args.at(0).toString().isEmpty(), qPrintable(args.at(0).toString()));
+        }
+
+        // Without a recording the pictures are the whole buffer again.
+        processor.loadFile(QString());
+        QCOMPARE(processor.imageSize(), QSize(1280, 720));
+    }
+
+    void badTargetsAreReportedWithTheirReason()
+    {
+        VxEventProcessor processor(m_config);
+        load(processor, m_recording);
+        MainThreadSpy tips(&processor, &VxEventProcessor::signalShowLeftBottomTips);
+        MainThreadSpy loading(&processor, &VxEventProcessor::signalLoadingStatus);
+        // No file can be made in /proc, not even by root.
+        processor.slotCutRawFile("/proc/cut.raw", "/proc", kStart, kEnd);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 2, 20000);
+        QCOMPARE(tips.count(), 1);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+        QVERIFY2(tips.last().at(0).toString().contains("/proc/cut.raw"),
+                 qPrintable(tips.last().at(0).toString()));
+        const QString missing = m_dir->filePath("no/such/folder/clip.mp4");
+        processor.slotExportVideo(missing, m_dir->filePath("no/such/folder"), kStart, kEnd);
+        QTRY_VERIFY_WITH_TIMEOUT(loading.count() >= 4, 20000);
+        QCOMPARE(tips.count(), 2);
+        QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+        QVERIFY2(tips.last().at(0).toString().contains(missing), qPrintable(tips.last().at(0).toString()));
     }
 
     void badInputAndClosing()
@@ -335,13 +520,34 @@ private Q_SLOTS:
         QCOMPARE(refused.count(), 1);
         QCOMPARE(refused.first().at(0).toBool(), false);
 
-        processor->loadFile(m_dir->filePath("notes.txt"));
+        // Each refusal says why, and nothing plays.
+        MainThreadSpy tips(processor.get(), &VxEventProcessor::signalShowLeftBottomTips);
+        MainThreadSpy loaded(processor.get(), &VxEventProcessor::signalFileLoaded);
+        MainThreadSpy status(processor.get(), &VxEventProcessor::signalPlayStatus);
+        QFile notes(m_dir->filePath("notes.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("a shopping list\n") > 0);
+        notes.close();
+        processor->loadFile(notes.fileName());
         QVERIFY(!processor->hasFile());
         QVERIFY(!processor->isLoading());
+        QTRY_COMPARE(tips.count(), 1);
+        QVERIFY(tips.last().at(0).toString().contains("not a RAW recording"));
 
-        // A missing recording gives a reader whose load fails: nothing is played.
-        MainThreadSpy status(processor.get(), &VxEventProcessor::signalPlayStatus);
-        load(*processor, m_dir->filePath("missing.raw"));
+        const QString empty = m_dir->filePath("empty.raw");
+        QVERIFY(QFile(empty).open(QIODevice::WriteOnly));
+        const QString headerOnly = m_dir->filePath("header_only.raw");
+        QVERIFY(RecordingSupport::writeRecording(headerOnly, {}, kStart));
+        for (const QString& broken : {m_dir->filePath("missing.raw"), empty, headerOnly}) {
+            const int before = tips.count();
+            processor->loadFile(broken);
+            QTRY_COMPARE_WITH_TIMEOUT(tips.count(), before + 1, 20000);
+            QTRY_VERIFY(!processor->isLoading());
+            QVERIFY(!processor->hasFile());
+            QCOMPARE(tips.last().at(1).value<VxMessageType>(), VxMessageType::Error);
+            const QString notice = tips.last().at(0).toString();
+            QVERIFY2(notice.startsWith("Could not open") && notice.length() > 35, qPrintable(notice));
+            QCOMPARE(loaded.last().at(0).toBool(), false);
+        }
         for (const QList<QVariant>& args : status) {
             QVERIFY(!args.at(0).toBool());
         }

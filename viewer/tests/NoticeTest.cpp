@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMovie>
@@ -221,6 +222,31 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler("file");
         QCOMPARE(catcher.urls.size(), 1);
         QCOMPARE(catcher.urls.first(), QUrl::fromLocalFile(dir.path()));
+    }
+
+    void aFolderThatCannotBeOpenedTurnsTheToastIntoAnError()
+    {
+        // The offscreen platform has no desktop services: as on a machine without a file manager,
+        // nothing opens the folder.
+        QTemporaryDir dir;
+        VxFilePathReminderForm toast("Recorded.", Success, dir.path());
+        toast.show();
+        QTest::mouseClick(toast.findChild<QPushButton*>("pb_open_dir"), Qt::LeftButton);
+        QCOMPARE(toast.type(), Error);
+        QCOMPARE(toast.findChild<QLabel*>("lb_show_tips")->text(),
+                 QString("No file manager could open %1.").arg(QDir::toNativeSeparators(dir.path())));
+        QCOMPARE(toast.findChild<QLabel*>("lb_tips_type")->text(), QString("Error"));
+        QVERIFY(!toast.findChild<QPushButton*>("pb_open_dir")->isVisible());
+        QVERIFY(toast.lifetimeTimer().isActive());
+    }
+
+    void aNoticeWithoutAChoiceHasOneButton()
+    {
+        VXMessageBox box("The folder /data does not exist.", "Export a video", "OK", QString());
+        box.show();
+        QVERIFY(box.findChild<QPushButton*>("pb_open")->isVisible());
+        QVERIFY(!box.findChild<QPushButton*>("pb_close")->isVisible());
+        QCOMPARE(box.message(), QString("The folder /data does not exist."));
     }
 
     void messageBoxReturnsAcceptedOnlyForTheAcceptButton_data()

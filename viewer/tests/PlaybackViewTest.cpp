@@ -14,31 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct ColourCounts
-{
-    int on = 0;
-    int off = 0;
-    int background = 0;
-};
-
-ColourCounts countColours(const QImage& image, QColor on, QColor off, QColor background)
-{
-    ColourCounts counts;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            counts.on += c == on ? 1 : 0;
-            counts.off += c == off ? 1 : 0;
-            counts.background += c == background ? 1 : 0;
-        }
-    }
-    return counts;
-}
-
-} // namespace
-
 class PlaybackViewTest : public QObject
 {
     Q_OBJECT
@@ -83,8 +58,8 @@ private Q_SLOTS:
         QTest::keyClick(&window, Qt::Key_Right);
         QTRY_VERIFY(images.count() > before);
         const QImage frame = images.last().at(0).value<QImage>();
-        const ColourCounts grey =
-            countColours(frame, QColor(255, 255, 255), QColor(0, 0, 0), QColor(112, 112, 112));
+        const TestSupport::ColourCounts grey =
+            TestSupport::countColours(frame, QColor(255, 255, 255), QColor(0, 0, 0), QColor(112, 112, 112));
         QVERIFY2(grey.on > 1000 && grey.off > 1000,
                  qPrintable(QString("%1 ON, %2 OFF").arg(grey.on).arg(grey.off)));
         QCOMPARE(grey.on + grey.off + grey.background, frame.width() * frame.height());
@@ -97,8 +72,8 @@ private Q_SLOTS:
         QTest::keyClick(&window, Qt::Key_Right);
         auto lastIsDark = [&] {
             const QImage dark = images.last().at(0).value<QImage>();
-            const ColourCounts c =
-                countColours(dark, QColor(255, 255, 255), QColor(64, 126, 200), QColor(30, 37, 52));
+            const TestSupport::ColourCounts c = TestSupport::countColours(
+                dark, QColor(255, 255, 255), QColor(64, 126, 200), QColor(30, 37, 52));
             return c.on > 1000 && c.off > 1000 && c.on + c.off + c.background == dark.width() * dark.height();
         };
         QTRY_VERIFY(lastIsDark());
@@ -106,8 +81,8 @@ private Q_SLOTS:
         auto* view = window.findChild<ShowImageForm*>("widget_show_image");
         auto viewIsDark = [&] {
             const QImage shown = view->pixmap().toImage();
-            const ColourCounts c =
-                countColours(shown, QColor(255, 255, 255), QColor(64, 126, 200), QColor(30, 37, 52));
+            const TestSupport::ColourCounts c = TestSupport::countColours(
+                shown, QColor(255, 255, 255), QColor(64, 126, 200), QColor(30, 37, 52));
             return c.on + c.off + c.background == shown.width() * shown.height();
         };
         QTRY_VERIFY(viewIsDark());

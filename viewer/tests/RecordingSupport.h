@@ -2,6 +2,7 @@
 
 #include "TarvoBase/EventTypes.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -9,9 +10,19 @@
 
 namespace RecordingSupport {
 
+// What the header of a written recording says besides its start time.
+struct Header
+{
+    uint16_t width = 1280;
+    uint16_t height = 720;
+    bool dated = true;      // a "% date" line (2026-01-01 00:00 UTC), or none
+    QByteArray leadingLine; // written ahead of the header, as the fusion camera does
+};
+
 // Writes a RAW recording (text header, then EVT 3.0 words) holding `events`, which must be in
 // time order; the header's start time is `startTime`. True on success.
-bool writeRecording(const QString& path, const std::vector<tarvo::Event2D>& events, uint64_t startTime);
+bool writeRecording(const QString& path, const std::vector<tarvo::Event2D>& events, uint64_t startTime,
+                    const Header& header = Header());
 
 // One event every `stepUs` from `from` to `to` inclusive, on row 0, its column the number of
 // the step (modulo the width), ON for even steps and OFF for odd ones. The number of lit pixels

@@ -5,6 +5,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 class SliderTest : public QObject
 {
@@ -211,6 +212,24 @@ private Q_SLOTS:
         QTest::mousePress(&slider, Qt::LeftButton, {}, pointFor(slider, 1000));
         QCOMPARE(clickSpy.count(), 1);
         QCOMPARE(lowerSpy.count(), 0);
+    }
+
+    void draggedHandlesShowTheirValue()
+    {
+        VxThreeHandleSlider slider;
+        prepare(slider, VxThreeHandleSlider::CenterAndRange, 2000, 3000, 4000);
+        slider.setValueFormatter([](uint64_t value) { return QString("at %1").arg(value); });
+        slider.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&slider));
+        const QPoint from = pointFor(slider, 2000);
+        QTest::mousePress(&slider, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&slider, pointFor(slider, 1500));
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QString("at %1").arg(slider.lowerValue()));
+        QTest::mouseMove(&slider, pointFor(slider, 2500));
+        QCOMPARE(QToolTip::text(), QString("at %1").arg(slider.lowerValue()));
+        QTest::mouseRelease(&slider, Qt::LeftButton, {}, pointFor(slider, 2500));
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     void anEmptyRangeDoesNotDivideByZero()

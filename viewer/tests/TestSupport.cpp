@@ -3,7 +3,9 @@
 #include "AppStartup.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QDir>
+#include <QImage>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -25,6 +27,20 @@ TestHome::~TestHome()
 }
 
 namespace TestSupport {
+
+ColourCounts countColours(const QImage& image, const QColor& on, const QColor& off, const QColor& background)
+{
+    ColourCounts counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            counts.on += c == on ? 1 : 0;
+            counts.off += c == off ? 1 : 0;
+            counts.background += c == background ? 1 : 0;
+        }
+    }
+    return counts;
+}
 
 void initViewerApplication()
 {

@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QVariant>
 
+class QImage;
+class QColor;
 class QWidget;
 
 // Points the home folder at a temporary directory and turns on the test mode of
@@ -30,6 +32,15 @@ private:
 };
 
 namespace TestSupport {
+
+// How many pixels of a picture have each of the three theme colours.
+struct ColourCounts
+{
+    int on = 0;
+    int off = 0;
+    int background = 0;
+};
+ColourCounts countColours(const QImage& image, const QColor& on, const QColor& off, const QColor& background);
 
 // Application names and resources as the viewer sets them at start.
 void initViewerApplication();

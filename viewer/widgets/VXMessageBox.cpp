@@ -20,12 +20,19 @@ VXMessageBox::VXMessageBox(const QString& message, const QString& title, const Q
     m_ui->lb_show_message->setText(message);
     m_ui->pb_open->setText(acceptText);
     m_ui->pb_close->setText(rejectText);
+    // A notice with nothing to choose has the accept button only.
+    m_ui->pb_close->setVisible(!rejectText.isEmpty());
     m_ui->pb_open->setDefault(true);
 }
 
 VXMessageBox::~VXMessageBox()
 {
     delete m_ui;
+}
+
+QString VXMessageBox::message() const
+{
+    return m_ui->lb_show_message->text();
 }
 
 void VXMessageBox::on_pb_open_clicked()

@@ -9,8 +9,9 @@ namespace QWK {
 class WidgetWindowAgent;
 }
 
-// The viewer's own question box: a title bar in the accent colour, a message and two buttons.
-// exec() returns Accepted for the accept button and Rejected for the other and the close box.
+// The viewer's own question box: a title bar in the accent colour, a message and two buttons
+// (one when the reject text is empty). exec() returns Accepted for the accept button and
+// Rejected for the other and the close box.
 class VXMessageBox : public QDialog
 {
     Q_OBJECT
@@ -19,6 +20,8 @@ public:
     VXMessageBox(const QString& message, const QString& title, const QString& acceptText,
                  const QString& rejectText, QWidget* parent = nullptr);
     ~VXMessageBox() override;
+
+    QString message() const;
 
 public Q_SLOTS:
     void on_pb_open_clicked();

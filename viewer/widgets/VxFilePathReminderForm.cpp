@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QUrl>
@@ -83,9 +84,19 @@ void VxFilePathReminderForm::on_pb_open_dir_clicked()
     // A notice may name the file just written; the button promises its folder.
     const QFileInfo info(m_filePath);
     const QString directory = info.isFile() ? info.absolutePath() : m_filePath;
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(directory))) {
-        qDebug() << "Failed to open directory.";
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(directory))) {
+        return;
     }
+    qDebug() << "Failed to open directory.";
+    // The user asked for something that did not happen: say so, and where the folder is.
+    m_type = Error;
+    m_filePath.clear();
+    m_ui->lb_show_tips->setText(
+        tr("No file manager could open %1.").arg(QDir::toNativeSeparators(directory)));
+    m_ui->pb_open_dir->hide();
+    applyType();
+    adjustSize();
+    m_lifetimeTimer.start(kLifetimeMs);
 }
 
 void VxFilePathReminderForm::on_pb_close_clicked()

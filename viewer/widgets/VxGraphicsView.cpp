@@ -1,6 +1,10 @@
 #include "VxGraphicsView.h"
 
+#include <QGraphicsScene>
+#include <QMouseEvent>
 #include <QWheelEvent>
+
+#include <cmath>
 
 VxGraphicsView::VxGraphicsView(QWidget* parent) : QGraphicsView(parent)
 {
@@ -9,6 +13,8 @@ VxGraphicsView::VxGraphicsView(QWidget* parent) : QGraphicsView(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setRenderHint(QPainter::SmoothPixmapTransform);
+    // Hovering reports the pixel under the mouse, with no button held.
+    setMouseTracking(true);
 }
 
 void VxGraphicsView::fitScene()
@@ -42,4 +48,21 @@ void VxGraphicsView::resizeEvent(QResizeEvent* event)
 {
     QGraphicsView::resizeEvent(event);
     m_scale = 1.0;
+}
+
+void VxGraphicsView::mouseMoveEvent(QMouseEvent* event)
+{
+    QGraphicsView::mouseMoveEvent(event);
+    const QPointF point = mapToScene(event->position().toPoint());
+    if (scene() && scene()->sceneRect().contains(point)) {
+        emit signalPixelHovered(QPoint(int(std::floor(point.x())), int(std::floor(point.y()))));
+    } else {
+        emit signalHoverLeft();
+    }
+}
+
+void VxGraphicsView::leaveEvent(QEvent* event)
+{
+    QGraphicsView::leaveEvent(event);
+    emit signalHoverLeft();
 }

@@ -18,10 +18,18 @@ public:
     double currentScale() const { return m_scale; }
     void fitScene();
 
+Q_SIGNALS:
+    // The image pixel under the mouse (scene coordinates, one unit a pixel).
+    void signalPixelHovered(QPoint pixel);
+    // The mouse left the image.
+    void signalHoverLeft();
+
 protected:
     void wheelEvent(QWheelEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     double m_scale = 1.0;

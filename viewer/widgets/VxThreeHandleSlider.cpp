@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,11 @@ QSize VxThreeHandleSlider::minimumSizeHint() const
 void VxThreeHandleSlider::setMode(int mode)
 {
     m_mode = mode == CenterAndRange ? CenterAndRange : CenterOnly;
+    resetRange();
+}
+
+void VxThreeHandleSlider::resetRange()
+{
     m_lowerValue = m_minimum;
     m_upperValue = std::max(m_maximum, m_minimum);
     normalize();
@@ -95,6 +101,10 @@ void VxThreeHandleSlider::setMaximum(uint64_t aMaximum)
 
 void VxThreeHandleSlider::setCenterValue(uint64_t center_value)
 {
+    // The handle in the user's hand stays where the user holds it.
+    if (m_dragged == Handle::Center) {
+        return;
+    }
     m_centerValue = std::clamp(center_value, m_lowerValue, std::max(m_lowerValue, m_upperValue));
     update();
 }
@@ -267,16 +277,19 @@ void VxThreeHandleSlider::mouseMoveEvent(QMouseEvent* event)
     case Handle::Center:
         m_centerValue = std::clamp(value, m_lowerValue, m_upperValue);
         update();
+        showValueTip(m_centerValue, centerHandleRect());
         Q_EMIT centerValueMove(m_centerValue);
         break;
     case Handle::Lower:
         m_lowerValue = std::clamp(value, m_minimum, m_centerValue);
         update();
+        showValueTip(m_lowerValue, lowerHandleRect());
         Q_EMIT lowerValueChanged(m_lowerValue);
         break;
     case Handle::Upper:
         m_upperValue = std::clamp(value, m_centerValue, std::max(m_centerValue, m_maximum));
         update();
+        showValueTip(m_upperValue, upperHandleRect());
         Q_EMIT upperValueChanged(m_upperValue);
         break;
     case Handle::None:
@@ -290,6 +303,16 @@ void VxThreeHandleSlider::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton && m_dragged == Handle::Center) {
         Q_EMIT centerValueChanged(m_centerValue);
     }
+    if (m_dragged != Handle::None) {
+        QToolTip::hideText();
+    }
     m_dragged = Handle::None;
     QWidget::mouseReleaseEvent(event);
+}
+
+void VxThreeHandleSlider::showValueTip(uint64_t value, const QRect& handle)
+{
+    const QString text = m_formatter ? m_formatter(value) : QString::number(value);
+    // Above the handle, where the hand does not cover it.
+    QToolTip::showText(mapToGlobal(QPoint(handle.center().x(), handle.top() - 28)), text, this);
 }

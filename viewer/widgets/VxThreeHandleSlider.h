@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 // The timeline: a position (centre) handle between a lower and an upper range handle, over
 // unsigned 64-bit values (microseconds of a recording). Mode 1 moves the centre only; mode 3
@@ -30,6 +31,10 @@ public:
     int mode() const { return m_mode; }
     // Sets the mode and puts both range handles back at the ends.
     void setMode(int mode);
+    // Puts both range handles back at the ends and says so.
+    void resetRange();
+    // How a value reads in the tooltip shown while a handle is dragged (plain digits otherwise).
+    void setValueFormatter(std::function<QString(uint64_t)> formatter) { m_formatter = std::move(formatter); }
     // The selected range: the range handles in mode 3, otherwise the whole span.
     uint64_t rangeStart() const;
     uint64_t rangeEnd() const;
@@ -81,6 +86,8 @@ private:
     QRect handleRect(uint64_t value, int length, int thickness) const;
     // Keeps minimum <= lower <= centre <= upper <= top of the range after any change.
     void normalize();
+    // Shows the dragged handle's value beside it.
+    void showValueTip(uint64_t value, const QRect& handle);
 
     Qt::Orientation m_orientation;
     int m_mode = CenterOnly;
@@ -94,4 +101,5 @@ private:
     int m_rangeHandleSize = 8;
     Handle m_dragged = Handle::None;
     double m_dragOffset = 0; // mouse position minus handle middle when the drag began
+    std::function<QString(uint64_t)> m_formatter;
 };

@@ -162,32 +162,36 @@
         <source>Please open a raw file first.</source>
         <translation>Please open a raw file first.</translation>
     </message>
+    <message>
+        <source>%1 Mev/s</source>
+        <translation>%1 Mev/s</translation>
+    </message>
+    <message>
+        <source>%1 kev/s</source>
+        <translation>%1 kev/s</translation>
+    </message>
+    <message>
+        <source>%1 ev/s</source>
+        <translation>%1 ev/s</translation>
+    </message>
+    <message>
+        <source>x %1, y %2: %3 ON, %4 OFF</source>
+        <translation>x %1, y %2: %3 ON, %4 OFF</translation>
+    </message>
+    <message>
+        <source>%1 × %2 px, %3 long</source>
+        <translation>%1 × %2 px, %3 long</translation>
+    </message>
+    <message>
+        <source>%1 events shown</source>
+        <translation>%1 events shown</translation>
+    </message>
 </context>
 <context>
     <name>VxCutRawFile</name>
     <message>
         <source>Cut Recording</source>
         <translation>Cut Recording</translation>
-    </message>
-    <message>
-        <source>Start Time</source>
-        <translation>Start Time</translation>
-    </message>
-    <message>
-        <source>End Time</source>
-        <translation>End Time</translation>
-    </message>
-    <message>
-        <source>Save File Path</source>
-        <translation>Save File Path</translation>
-    </message>
-    <message>
-        <source>File Name</source>
-        <translation>File Name</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Cancel</translation>
     </message>
     <message>
         <source>Cut</source>
@@ -203,6 +207,46 @@
     <message>
         <source>Export raw file success!</source>
         <translation>Export raw file success!</translation>
+    </message>
+    <message>
+        <source>Playback stopped: %1</source>
+        <translation>Playback stopped: %1</translation>
+    </message>
+    <message>
+        <source>Playback stopped.</source>
+        <translation>Playback stopped.</translation>
+    </message>
+    <message>
+        <source>Export video failed.</source>
+        <translation>Export video failed.</translation>
+    </message>
+    <message>
+        <source>Export video failed: %1</source>
+        <translation>Export video failed: %1</translation>
+    </message>
+    <message>
+        <source>Export raw file failed.</source>
+        <translation>Export raw file failed.</translation>
+    </message>
+    <message>
+        <source>Export raw file failed: %1</source>
+        <translation>Export raw file failed: %1</translation>
+    </message>
+    <message>
+        <source>Could not open %1: it is not a RAW recording.</source>
+        <translation>Could not open %1: it is not a RAW recording.</translation>
+    </message>
+    <message>
+        <source>Could not open %1: there is no such file.</source>
+        <translation>Could not open %1: there is no such file.</translation>
+    </message>
+    <message>
+        <source>Could not open the recording.</source>
+        <translation>Could not open the recording.</translation>
+    </message>
+    <message>
+        <source>Could not open the recording: %1</source>
+        <translation>Could not open the recording: %1</translation>
     </message>
 </context>
 <context>
@@ -254,12 +298,95 @@
         <source>Success</source>
         <translation>Success</translation>
     </message>
+    <message>
+        <source>No file manager could open %1.</source>
+        <translation>No file manager could open %1.</translation>
+    </message>
 </context>
 <context>
     <name>VxRangeFileDialog</name>
     <message>
         <source>Select Directory</source>
         <translation>Select Directory</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>Start Time</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>End Time</translation>
+    </message>
+    <message>
+        <source>µs</source>
+        <translation>µs</translation>
+    </message>
+    <message>
+        <source>Save File Path</source>
+        <translation>Save File Path</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>File Name</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>0.1 s later</source>
+        <translation>0.1 s later</translation>
+    </message>
+    <message>
+        <source>0.1 s earlier</source>
+        <translation>0.1 s earlier</translation>
+    </message>
+    <message>
+        <source>The start time must be a whole number of microseconds.</source>
+        <translation>The start time must be a whole number of microseconds.</translation>
+    </message>
+    <message>
+        <source>The end time must be a whole number of microseconds.</source>
+        <translation>The end time must be a whole number of microseconds.</translation>
+    </message>
+    <message>
+        <source>The range is empty: the start time equals the end time.</source>
+        <translation>The range is empty: the start time equals the end time.</translation>
+    </message>
+    <message>
+        <source>The start time lies after the end time.</source>
+        <translation>The start time lies after the end time.</translation>
+    </message>
+    <message>
+        <source>The range must lie within the recording, from %1 to %2 µs.</source>
+        <translation>The range must lie within the recording, from %1 to %2 µs.</translation>
+    </message>
+    <message>
+        <source>Choose the folder to save in.</source>
+        <translation>Choose the folder to save in.</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>The folder %1 does not exist.</translation>
+    </message>
+    <message>
+        <source>The folder %1 is read-only.</source>
+        <translation>The folder %1 is read-only.</translation>
+    </message>
+    <message>
+        <source>Enter a file name (without a folder).</source>
+        <translation>Enter a file name (without a folder).</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>VxWorker</name>
+    <message>
+        <source>An unexpected error ended the work.</source>
+        <translation>An unexpected error ended the work.</translation>
     </message>
 </context>
 </TS>

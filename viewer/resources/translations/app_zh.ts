@@ -162,32 +162,36 @@
         <source>Please open a raw file first.</source>
         <translation>请先打开 RAW 文件。</translation>
     </message>
+    <message>
+        <source>%1 Mev/s</source>
+        <translation>%1 百万事件/秒</translation>
+    </message>
+    <message>
+        <source>%1 kev/s</source>
+        <translation>%1 千事件/秒</translation>
+    </message>
+    <message>
+        <source>%1 ev/s</source>
+        <translation>%1 事件/秒</translation>
+    </message>
+    <message>
+        <source>x %1, y %2: %3 ON, %4 OFF</source>
+        <translation>x %1，y %2：%3 个正事件，%4 个负事件</translation>
+    </message>
+    <message>
+        <source>%1 × %2 px, %3 long</source>
+        <translation>%1 × %2 像素，时长 %3</translation>
+    </message>
+    <message>
+        <source>%1 events shown</source>
+        <translation>显示 %1 个事件</translation>
+    </message>
 </context>
 <context>
     <name>VxCutRawFile</name>
     <message>
         <source>Cut Recording</source>
         <translation>裁剪录制文件</translation>
-    </message>
-    <message>
-        <source>Start Time</source>
-        <translation>开始时间</translation>
-    </message>
-    <message>
-        <source>End Time</source>
-        <translation>结束时间</translation>
-    </message>
-    <message>
-        <source>Save File Path</source>
-        <translation>保存路径</translation>
-    </message>
-    <message>
-        <source>File Name</source>
-        <translation>文件名</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>取消</translation>
     </message>
     <message>
         <source>Cut</source>
@@ -203,6 +207,46 @@
     <message>
         <source>Export raw file success!</source>
         <translation>导出 RAW 文件成功！</translation>
+    </message>
+    <message>
+        <source>Playback stopped: %1</source>
+        <translation>播放已停止：%1</translation>
+    </message>
+    <message>
+        <source>Playback stopped.</source>
+        <translation>播放已停止。</translation>
+    </message>
+    <message>
+        <source>Export video failed.</source>
+        <translation>导出视频失败。</translation>
+    </message>
+    <message>
+        <source>Export video failed: %1</source>
+        <translation>导出视频失败：%1</translation>
+    </message>
+    <message>
+        <source>Export raw file failed.</source>
+        <translation>导出 RAW 文件失败。</translation>
+    </message>
+    <message>
+        <source>Export raw file failed: %1</source>
+        <translation>导出 RAW 文件失败：%1</translation>
+    </message>
+    <message>
+        <source>Could not open %1: it is not a RAW recording.</source>
+        <translation>无法打开 %1：它不是 RAW 录制文件。</translation>
+    </message>
+    <message>
+        <source>Could not open %1: there is no such file.</source>
+        <translation>无法打开 %1：文件不存在。</translation>
+    </message>
+    <message>
+        <source>Could not open the recording.</source>
+        <translation>无法打开录制文件。</translation>
+    </message>
+    <message>
+        <source>Could not open the recording: %1</source>
+        <translation>无法打开录制文件：%1</translation>
     </message>
 </context>
 <context>
@@ -254,12 +298,95 @@
         <source>Success</source>
         <translation>成功</translation>
     </message>
+    <message>
+        <source>No file manager could open %1.</source>
+        <translation>没有文件管理器能打开 %1。</translation>
+    </message>
 </context>
 <context>
     <name>VxRangeFileDialog</name>
     <message>
         <source>Select Directory</source>
         <translation>选择目录</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>End Time</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>µs</source>
+        <translation>微秒</translation>
+    </message>
+    <message>
+        <source>Save File Path</source>
+        <translation>保存路径</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>文件名</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>0.1 s later</source>
+        <translation>推后 0.1 秒</translation>
+    </message>
+    <message>
+        <source>0.1 s earlier</source>
+        <translation>提前 0.1 秒</translation>
+    </message>
+    <message>
+        <source>The start time must be a whole number of microseconds.</source>
+        <translation>开始时间必须是以微秒为单位的整数。</translation>
+    </message>
+    <message>
+        <source>The end time must be a whole number of microseconds.</source>
+        <translation>结束时间必须是以微秒为单位的整数。</translation>
+    </message>
+    <message>
+        <source>The range is empty: the start time equals the end time.</source>
+        <translation>范围为空：开始时间等于结束时间。</translation>
+    </message>
+    <message>
+        <source>The start time lies after the end time.</source>
+        <translation>开始时间晚于结束时间。</translation>
+    </message>
+    <message>
+        <source>The range must lie within the recording, from %1 to %2 µs.</source>
+        <translation>范围必须在录制文件之内，即 %1 到 %2 微秒。</translation>
+    </message>
+    <message>
+        <source>Choose the folder to save in.</source>
+        <translation>请选择保存的文件夹。</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>文件夹 %1 不存在。</translation>
+    </message>
+    <message>
+        <source>The folder %1 is read-only.</source>
+        <translation>文件夹 %1 是只读的。</translation>
+    </message>
+    <message>
+        <source>Enter a file name (without a folder).</source>
+        <translation>请输入文件名（不含文件夹）。</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>VxWorker</name>
+    <message>
+        <source>An unexpected error ended the work.</source>
+        <translation>意外错误中止了操作。</translation>
     </message>
 </context>
 </TS>
