@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <random>
 
@@ -359,6 +361,99 @@ TEST_F(RawBookmarks, ChangedRecordingIsIndexedAgain)
         RawFileReader reader(recording.path);
         ASSERT_TRUE(reader.loadFile());
         EXPECT_TRUE(m_log.contains(3, "The sensor resolution has been changed "));
+    }
+}
+
+// A recording rewritten at the same size after its index was made keeps nothing of it.
+TEST_F(RawBookmarks, IndexOfARecordingRewrittenAtTheSameSizeIsNotTrusted)
+{
+    SceneSpec first;
+    first.seed = 1;
+    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), first);
+    {
+        RawFileReader reader(recording.path);
+        ASSERT_TRUE(reader.loadFile());
+    }
+    const std::string mark = m_dir.file("rec.vxmark.tmp");
+    // Other events in the same number of bytes: the words of the second half first.
+    auto bytes = test::readFile(recording.path);
+    const size_t half = recording.payloadStart + recording.payload.size() / 6 * 2;
+    for (const bool newer : {true, false}) {
+        std::rotate(bytes.begin() + static_cast<long>(recording.payloadStart),
+                    bytes.begin() + static_cast<long>(half), bytes.end());
+        test::writeBytes(recording.path, bytes);
+        const auto indexTime = std::filesystem::last_write_time(mark);
+        std::filesystem::last_write_time(recording.path, newer ? indexTime + std::chrono::seconds(2)
+                                                               : indexTime - std::chrono::seconds(2));
+        m_log.messages.clear();
+        RawFileReader reader(recording.path);
+        ASSERT_TRUE(reader.loadFile()) << newer;
+        EXPECT_TRUE(m_log.contains(3, newer
+                                          ? "The recording is newer than its bookmark file."
+                                          : "Bookmark 0 of the bookmark file does not match the recording."))
+            << newer;
+        EXPECT_TRUE(m_log.contains(3, "Bookmark file check failed, re-initialize bookmarks.")) << newer;
+        std::filesystem::remove(mark);
+        RawFileReader fresh(recording.path);
+        ASSERT_TRUE(fresh.loadFile());
+        uint64_t a = 0, b = 0;
+        reader.getMaxEvents(a);
+        fresh.getMaxEvents(b);
+        EXPECT_EQ(a, b);
+        EXPECT_EQ(*reader.getNEvents(500), *fresh.getNEvents(500));
+        std::filesystem::last_write_time(mark, std::filesystem::last_write_time(recording.path) +
+                                                   std::chrono::seconds(5));
+    }
+}
+
+// Records changed at random under a checksum made valid again: every such index is either
+// refused or agrees with the recording, and nothing hangs or reads outside the payload.
+TEST_F(RawBookmarks, ForgedIndexesWithValidChecksumsAreCaught)
+{
+    SceneSpec spec;
+    spec.durationUs = 40000;
+    spec.triggerHz = 2000;
+    const auto recording = test::writeSceneRecording(m_dir.file("rec.raw"), spec);
+    const std::string mark = m_dir.file("rec.vxmark.tmp");
+    {
+        RawFileReader reader(recording.path);
+        ASSERT_TRUE(reader.loadFile());
+    }
+    const auto good = test::readFile(mark);
+    const size_t body =
+        static_cast<size_t>(std::find(good.begin(), good.end(), uint8_t{0}) - good.begin()) + 9;
+    const size_t records = (good.size() - body - 1) / 29;
+    std::mt19937_64 random(8);
+    for (int i = 0; i < 300; ++i) {
+        auto forged = good;
+        if (i == 0) {
+            // The last time at the end of the clock.
+            std::fill_n(forged.begin() + static_cast<long>(body + (records - 1) * 29), 8, 0xFF);
+            std::fill_n(forged.begin() + static_cast<long>(body + (records - 1) * 29 + 17), 8, 0xFF);
+        } else {
+            for (int m = 0; m < 1 + static_cast<int>(random() % 4); ++m) {
+                const size_t record = random() % records;
+                const size_t field = std::vector<size_t>{0, 8, 17, 25}[random() % 4];
+                forged[body + record * 29 + field + random() % 4] = static_cast<uint8_t>(random());
+            }
+        }
+        forged.pop_back();
+        forged.push_back(RawFileReader::crc8(forged));
+        test::writeBytes(mark, forged);
+        RawFileReader reader(recording.path);
+        ASSERT_TRUE(reader.loadFile()) << i;
+        uint64_t max = 0, end = 0;
+        reader.getMaxEvents(max);
+        reader.getEndTimeStamp(end);
+        ASSERT_EQ(max, recording.events.size()) << i;
+        ASSERT_EQ(end, spec.startTime + spec.durationUs) << i;
+        const uint64_t t = spec.startTime + random() % spec.durationUs;
+        const auto& events = recording.events;
+        const auto first =
+            std::find_if(events.begin(), events.end(), [t](const Event2D& e) { return e.timestamp >= t; });
+        ASSERT_EQ(*reader.getNEventsGivenStartTimeStamp(t, 200),
+                  std::vector<Event2D>(first, first + std::min<long>(200, events.end() - first)))
+            << i;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "RawTestSupport.h"
 #include "ReferenceEvt3Reader.h"
 
+#include "TarvoBase/TimeString.h"
 #include "TarvoDriver/RawFileReader.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@ struct RealFile
     const char* name;
     uint16_t width;
     uint16_t height;
+    const char* date; // as the header gives it, or empty
 };
 
 void PrintTo(const RealFile& file, std::ostream* out)
@@ -76,6 +78,9 @@ TEST_P(RawRealRecordings, EveryEventAndEdgeIsTheWordByWordReading)
     ASSERT_TRUE(reader.loadFile());
     EXPECT_EQ(reader.getWidth(), GetParam().width);
     EXPECT_EQ(reader.getHeight(), GetParam().height);
+    DvsFileInfo info;
+    reader.getFileInfo(info);
+    EXPECT_EQ(timePointToString(info.date), *GetParam().date ? GetParam().date : "1970-01-01 00:00:00");
     test::expectIndexMatchesWordScan(m_file, m_payloadStart, 0,
                                      test::parseBookmarkFile(test::readFile(test::markPathOf(m_path))));
     uint64_t max = 0;
@@ -168,9 +173,10 @@ TEST_P(RawRealRecordings, CutsHoldExactlyTheEventsAndEdgesOfTheirRange)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RawRealRecordings,
-                         ::testing::Values(RealFile{"hd_gen41_evk3_2020_excerpt.raw", 1280, 720},
-                                           RealFile{"hd_1280x720_triggers_from_rosbag.raw", 1280, 720},
-                                           RealFile{"vga_640x480_triggers_from_rosbag.raw", 640, 480}),
+                         ::testing::Values(RealFile{"hd_gen41_evk3_2020_excerpt.raw", 1280, 720,
+                                                    "2020-09-25 07:48:29"},
+                                           RealFile{"hd_1280x720_triggers_from_rosbag.raw", 1280, 720, ""},
+                                           RealFile{"vga_640x480_triggers_from_rosbag.raw", 640, 480, ""}),
                          [](const ::testing::TestParamInfo<RealFile>& info) {
                              std::string name = info.param.name;
                              name = name.substr(0, name.find('.'));

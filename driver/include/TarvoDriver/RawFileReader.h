@@ -50,6 +50,11 @@ public:
     EventBatch getNTimeEvents(uint64_t duration) override;
     EventBatch getNTimeEventsGivenStartTimeStamp(uint64_t startTime, uint64_t duration) override;
     EventBatch getNTimeEventsGivenStartEvent(uint64_t startEvent, uint64_t duration) override;
+    // Cut and export: the start must lie inside the recording ("No start timestamp found."
+    // otherwise); an end past the recording is cut to its end, for both alike. The output is
+    // never the recording itself (under any name or link) nor anything but a regular file; an
+    // export of a range without events fails and writes nothing. extractEventData throws
+    // std::runtime_error when reading the input or writing the output fails midway.
     bool extractEventData(uint64_t startTime, uint64_t endTime, const std::string& outPath) override;
     bool exportEventDataToVideo(uint64_t startTime, uint64_t endTime, const std::string& outPath) override;
     uint32_t addTriggerInCallback(TriggerInCallback callback) override;
