@@ -34,6 +34,14 @@ size_t firstAtOrAfter(const std::vector<Event2D>& events, uint64_t t)
         events.begin());
 }
 
+// Events [from, to) of a reading, clipped to its end.
+std::vector<Event2D> part(const std::vector<Event2D>& events, uint64_t from, uint64_t to)
+{
+    const auto size = static_cast<uint64_t>(events.size());
+    return std::vector<Event2D>(events.begin() + static_cast<long>(std::min(from, size)),
+                                events.begin() + static_cast<long>(std::min(to, size)));
+}
+
 // Reads a whole recording by time windows, with its trigger edges.
 void readAll(RawFileReader& reader, std::vector<Event2D>& events, std::vector<EventTriggerIn>& edges)
 {
@@ -62,6 +70,11 @@ protected:
         m_payloadStart = test::headerLength(m_file);
         m_reference.read(
             std::vector<uint8_t>(m_file.begin() + static_cast<long>(m_payloadStart), m_file.end()));
+    }
+
+    static bool load(RawFileReader& reader, uint64_t& start, uint64_t& end)
+    {
+        return reader.loadFile() && reader.getStartTimeStamp(start) && reader.getEndTimeStamp(end);
     }
 
     test::TempDir m_dir;
@@ -109,38 +122,26 @@ TEST_P(RawRealRecordings, EveryEventAndEdgeIsTheWordByWordReading)
 TEST_P(RawRealRecordings, SeeksLandOnTheFirstEventAtOrAfterTheirTarget)
 {
     RawFileReader reader(m_path);
-    ASSERT_TRUE(reader.loadFile());
     uint64_t start = 0, end = 0;
-    reader.getStartTimeStamp(start);
-    reader.getEndTimeStamp(end);
+    ASSERT_TRUE(load(reader, start, end));
     const auto& all = m_reference.events;
-    for (int k = 0; k <= 40; ++k) {
-        const uint64_t t = start + (end - start) * static_cast<uint64_t>(k) / 40;
+    for (uint64_t k = 0; k <= 40; ++k) {
+        const uint64_t t = start + (end - start) * k / 40;
         ASSERT_TRUE(reader.seekTime(t)) << t;
         const size_t first = firstAtOrAfter(all, t);
         EXPECT_EQ(reader.getCurrentPosEventNum(), first) << t;
-        const auto batch = reader.getNEvents(300);
-        EXPECT_EQ(*batch,
-                  std::vector<Event2D>(all.begin() + static_cast<long>(first),
-                                       all.begin() + static_cast<long>(std::min(all.size(), first + 300))))
-            << t;
-        const uint64_t n = all.size() * static_cast<uint64_t>(k) / 40;
+        EXPECT_EQ(*reader.getNEvents(300), part(all, first, first + 300)) << t;
+        const uint64_t n = all.size() * k / 40;
         ASSERT_TRUE(reader.seekNEvents(n)) << n;
-        EXPECT_EQ(
-            *reader.getNEvents(300),
-            std::vector<Event2D>(all.begin() + static_cast<long>(n),
-                                 all.begin() + static_cast<long>(std::min<uint64_t>(all.size(), n + 300))))
-            << n;
+        EXPECT_EQ(*reader.getNEvents(300), part(all, n, n + 300)) << n;
     }
 }
 
 TEST_P(RawRealRecordings, CutsHoldExactlyTheEventsAndEdgesOfTheirRange)
 {
     RawFileReader reader(m_path);
-    ASSERT_TRUE(reader.loadFile());
     uint64_t start = 0, end = 0;
-    reader.getStartTimeStamp(start);
-    reader.getEndTimeStamp(end);
+    ASSERT_TRUE(load(reader, start, end));
     const auto& all = m_reference.events;
     const uint64_t span = end - start;
     for (const auto& [from, to] :
@@ -160,8 +161,7 @@ TEST_P(RawRealRecordings, CutsHoldExactlyTheEventsAndEdgesOfTheirRange)
         readAll(cut, events, edges);
         const size_t a = firstAtOrAfter(all, from);
         const size_t b = firstAtOrAfter(all, to);
-        EXPECT_EQ(events, std::vector<Event2D>(all.begin() + static_cast<long>(a),
-                                               all.begin() + static_cast<long>(b)));
+        EXPECT_EQ(events, part(all, a, b));
         std::vector<EventTriggerIn> expectedEdges;
         for (const auto& edge : m_reference.triggers) {
             if (edge.timestamp >= from && edge.timestamp < to) {

@@ -1,5 +1,6 @@
 #include "BookmarkIndex.h"
 
+#include "DecimalText.h"
 #include "DriverLog.h"
 #include "PosixFile.h"
 
@@ -37,26 +38,6 @@ uint64_t getLe(const uint8_t* p, int bytes)
         value = (value << 8) | p[i];
     }
     return value;
-}
-
-bool parseDecimal(const std::string& text, uint64_t& out)
-{
-    if (text.empty() || text.size() > 20) {
-        return false;
-    }
-    uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        const uint64_t digit = static_cast<uint64_t>(c - '0');
-        if (value > (UINT64_MAX - digit) / 10) {
-            return false;
-        }
-        value = value * 10 + digit;
-    }
-    out = value;
-    return true;
 }
 
 bool newer(const struct timespec& a, const struct timespec& b)
@@ -249,7 +230,7 @@ bool BookmarkIndex::parse(const std::vector<uint8_t>& bytes, const Recording& re
             break;
         }
         uint64_t value = 0;
-        if (!parseDecimal(line.substr(colon + 1), value)) {
+        if (!parseDecimal(line.substr(colon + 1), UINT64_MAX, value)) {
             TARVO_LOG(kWarning, "The bookmark file holds a malformed value in '%s'.", line.c_str());
             return false;
         }

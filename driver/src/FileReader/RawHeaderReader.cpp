@@ -1,5 +1,6 @@
 #include "RawHeaderReader.h"
 
+#include "DecimalText.h"
 #include "DriverLog.h"
 #include "PosixFile.h"
 #include "TarvoBase/TimeString.h"
@@ -24,27 +25,6 @@ using namespace log;
 void reportNonEvt3(const char* text)
 {
     std::cerr << text << "'" << std::endl;
-}
-
-// Strict decimal: digits only, at least one, no overflow beyond `limit`.
-bool parseDecimal(const std::string& text, uint64_t limit, uint64_t& out)
-{
-    if (text.empty()) {
-        return false;
-    }
-    uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        const uint64_t digit = static_cast<uint64_t>(c - '0');
-        if (value > (limit - digit) / 10) {
-            return false;
-        }
-        value = value * 10 + digit;
-    }
-    out = value;
-    return true;
 }
 
 // Splits "% keyword value" into the keyword in lower case and the value; false for a line
