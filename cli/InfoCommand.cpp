@@ -5,8 +5,11 @@
 #include "TarvoBase/TimeString.h"
 #include "TarvoDriver/RawFileReader.h"
 
-#include <algorithm>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace tarvo::cli {
 
@@ -20,7 +23,14 @@ std::unique_ptr<DvsFileReader> openRecording(const std::string& command, const s
                      command.c_str(), path.c_str());
         return nullptr;
     }
+    struct stat info = {};
+    if (::stat(path.c_str(), &info) != 0) {
+        std::fprintf(stderr, "tarvo %s: cannot open '%s': %s\n", command.c_str(), path.c_str(),
+                     std::strerror(errno));
+        return nullptr;
+    }
     if (!reader->loadFile()) {
+        // The reader has said why on standard error.
         std::fprintf(stderr, "tarvo %s: cannot load '%s'\n", command.c_str(), path.c_str());
         return nullptr;
     }
@@ -32,9 +42,9 @@ std::unique_ptr<DvsFileReader> openRecording(const std::string& command, const s
 
 int infoCommand(const std::vector<std::string>& args)
 {
-    const Options options(args, {});
+    const Options options(args, {"triggers"}, {"triggers"});
     if (options.positional().size() != 1) {
-        std::fprintf(stderr, "usage: tarvo info FILE.raw\n");
+        std::fprintf(stderr, "usage: tarvo info FILE.raw [--triggers]\n");
         return 2;
     }
     auto reader = openRecording("info", options.positional()[0]);
@@ -47,16 +57,7 @@ int infoCommand(const std::vector<std::string>& args)
     reader->getStartTimeStamp(start);
     reader->getEndTimeStamp(end);
     reader->getMaxEvents(events);
-
-    // Trigger edges are not indexed, so the recording is read once to count them.
-    uint64_t triggers = 0;
-    reader->addTriggerInCallback([&triggers](EventTriggerIn) { ++triggers; });
-    constexpr uint64_t kWindowUs = 33333;
-    while (!reader->reachedEndOfEvents()) {
-        const uint64_t left = end + 1 - std::min(end + 1, reader->getCurrentPosTimeStamp());
-        reader->getNTimeEvents(std::min(kWindowUs, left));
-    }
-    const auto* raw = dynamic_cast<const RawFileReader*>(reader.get());
+    auto* raw = dynamic_cast<RawFileReader*>(reader.get());
 
     std::printf("width: %u\n", static_cast<unsigned>(info.width));
     std::printf("height: %u\n", static_cast<unsigned>(info.height));
@@ -67,9 +68,18 @@ int infoCommand(const std::vector<std::string>& args)
     std::printf("start_us: %llu\n", static_cast<unsigned long long>(start));
     std::printf("end_us: %llu\n", static_cast<unsigned long long>(end));
     std::printf("events: %llu\n", static_cast<unsigned long long>(events));
-    std::printf("triggers: %llu\n", static_cast<unsigned long long>(triggers));
     std::printf("bookmarks: %zu\n", raw ? raw->getBookmarkCount() : size_t{0});
-    return 0;
+    // Trigger edges are not indexed: counting them decodes the whole recording, so only on request.
+    if (options.has("triggers")) {
+        uint64_t triggers = 0;
+        if (!raw || !raw->countTriggerEdges(triggers)) {
+            std::fprintf(stderr, "tarvo info: cannot count the trigger edges of '%s'\n",
+                         options.positional()[0].c_str());
+            return 1;
+        }
+        std::printf("triggers: %llu\n", static_cast<unsigned long long>(triggers));
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 } // namespace tarvo::cli

@@ -7,7 +7,8 @@
 
 namespace tarvo::cli {
 
-Options::Options(const std::vector<std::string>& args, const std::vector<std::string>& known)
+Options::Options(const std::vector<std::string>& args, const std::vector<std::string>& known,
+                 const std::vector<std::string>& flags)
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
@@ -18,6 +19,10 @@ Options::Options(const std::vector<std::string>& args, const std::vector<std::st
         const std::string name = word.substr(2);
         if (std::find(known.begin(), known.end(), name) == known.end()) {
             throw std::invalid_argument("unknown option " + word);
+        }
+        if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+            m_values[name] = "";
+            continue;
         }
         if (i + 1 >= args.size()) {
             throw std::invalid_argument("option " + word + " needs a value");

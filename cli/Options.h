@@ -12,8 +12,10 @@ namespace tarvo::cli {
 class Options
 {
 public:
-    // Throws std::invalid_argument for an option outside `known` or one without a value.
-    Options(const std::vector<std::string>& args, const std::vector<std::string>& known);
+    // Throws std::invalid_argument for an option outside `known` or one without a value;
+    // `flags` are known options that take no value.
+    Options(const std::vector<std::string>& args, const std::vector<std::string>& known,
+            const std::vector<std::string>& flags = {});
 
     const std::vector<std::string>& positional() const { return m_positional; }
     bool has(const std::string& name) const { return m_values.count(name) != 0; }

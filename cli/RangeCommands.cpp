@@ -4,8 +4,10 @@
 
 #include "TarvoDriver/RawFileReader.h"
 
-#include <cstdio>
 #include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
 
 namespace tarvo::cli {
 namespace {
@@ -18,7 +20,9 @@ struct RangeRequest
     uint64_t to = 0;
 };
 
-// Reads "IN OUT --from-us A --to-us B"; prints the usage and returns false when incomplete.
+// Reads "IN OUT --from-us A --to-us B"; prints the usage and returns false when incomplete. A
+// must lie inside the recording; a B past its end is cut to the end by the reader, for cut and
+// export alike.
 bool readRange(const std::string& command, const std::string& outputName,
                const std::vector<std::string>& args, RangeRequest& request)
 {
@@ -83,8 +87,13 @@ int cutCommand(const std::vector<std::string>& args)
     if (!reader) {
         return 1;
     }
-    if (!reader->extractEventData(request.from, request.to, request.output)) {
-        std::fprintf(stderr, "tarvo cut: nothing was cut from '%s'\n", request.input.c_str());
+    try {
+        if (!reader->extractEventData(request.from, request.to, request.output)) {
+            std::fprintf(stderr, "tarvo cut: nothing was cut from '%s'\n", request.input.c_str());
+            return 1;
+        }
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "tarvo cut: writing '%s' failed: %s\n", request.output.c_str(), error.what());
         return 1;
     }
     std::printf("cut %s: %llu to %llu us into %s\n", request.input.c_str(),

@@ -148,6 +148,19 @@ TEST_F(RawHeader, NumbersThatAreNotDecimalFailTheLoadWithAMessage)
     }
 }
 
+// Older recordings write "% Date"; a keyword is read whatever its case.
+TEST_F(RawHeader, KeywordsAreReadWhateverTheirCase)
+{
+    auto reader =
+        load("% Date 2020-09-25 07:48:29\n% EVT 3.0\n% Serial_Number 00000307\n% GEOMETRY 640x480\n");
+    DvsFileInfo info;
+    reader->getFileInfo(info);
+    EXPECT_EQ(info.date, parseLocalTimeString("2020-09-25 07:48:29"));
+    EXPECT_NE(info.date.time_since_epoch().count(), 0);
+    EXPECT_EQ(info.serial_number, "00000307");
+    EXPECT_EQ(info.width, 640);
+}
+
 TEST_F(RawHeader, UnreadableDateGivesTheZeroTimeAndLongDateIsCut)
 {
     auto bad = load("% date yesterday\n");

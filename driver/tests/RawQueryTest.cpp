@@ -276,11 +276,26 @@ TEST_F(RawQueries, ExtractionCopiesTheRawBytesBetweenTwoTimesBehindAFreshHeader)
     EXPECT_EQ(info.serial_number, "TEST-1");
 }
 
+// A range that runs past the end of the recording is cut at its end, whatever its length.
+TEST_F(RawQueries, ExtractionPastTheEndTakesEverythingToTheEnd)
+{
+    for (const uint64_t to : {m_end + 1, m_end + 123456789, ~uint64_t{0}}) {
+        const std::string out = m_dir.file("tail.raw");
+        std::filesystem::remove(out);
+        std::filesystem::remove(m_dir.file("tail.vxmark.tmp"));
+        ASSERT_TRUE(m_reader->extractEventData(m_start + 30000, to, out)) << to;
+        RawFileReader cut(out);
+        ASSERT_TRUE(cut.loadFile());
+        const size_t from = eventsBefore(m_start + 30000);
+        EXPECT_EQ(*cut.getNEvents(events().size()), slice(from, events().size() - from)) << to;
+    }
+}
+
 TEST_F(RawQueries, ExtractionRefusesEmptyOrOutsideRangesAndItsOwnSource)
 {
     EXPECT_FALSE(m_reader->extractEventData(m_start + 1000, m_start + 1000, m_dir.file("a.raw")));
     EXPECT_TRUE(m_log.contains(4, "There is no data in the interval."));
-    EXPECT_FALSE(m_reader->extractEventData(m_start, m_end + 1, m_dir.file("b.raw")));
+    EXPECT_FALSE(m_reader->extractEventData(m_start - 20, m_start - 10, m_dir.file("b.raw")));
     EXPECT_TRUE(m_log.contains(4, "No end timestamp found."));
     EXPECT_FALSE(std::filesystem::exists(m_dir.file("b.raw")));
     EXPECT_FALSE(m_reader->extractEventData(m_start - 1, m_end, m_dir.file("c.raw")));

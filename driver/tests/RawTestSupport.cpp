@@ -89,41 +89,52 @@ uint64_t headerLength(const std::vector<uint8_t>& file)
     return pos;
 }
 
-std::vector<BookmarkRecord> referenceBookmarks(const std::vector<uint8_t>& file, uint64_t payloadStart,
-                                               uint64_t dvsStart)
+void expectIndexMatchesWordScan(const std::vector<uint8_t>& file, uint64_t payloadStart, uint64_t dvsStart,
+                                const std::vector<BookmarkRecord>& records)
 {
     auto decoder = DecoderFactory::createUniqueDecoder(RawEventStreamFormat("EVT3;height=720;width=1280"));
+    if (dvsStart != 0) {
+        decoder->setLastTimestamp(&dvsStart);
+    }
     const uint64_t wordEnd = payloadStart + (file.size() - payloadStart) / 2 * 2;
-    std::vector<BookmarkRecord> marks;
-    uint64_t anchorPos = payloadStart;
-    uint64_t anchorTime = dvsStart;
-    decoder->setLastTimestamp(&anchorTime);
-    for (uint64_t pos = payloadStart; pos < wordEnd; pos += 2) {
-        decoder->advanceTime(file.data() + pos, file.data() + pos + 2);
-        const uint64_t t = decoder->getLastTimestamp();
-        if (anchorTime == 0) {
-            if (t != 0) {
-                anchorTime = t;
-            }
-            continue;
-        }
-        if (t >= anchorTime + 2000) {
-            marks.push_back({anchorTime, anchorPos, anchorTime, 0});
-            anchorPos = pos;
-            anchorTime = t;
+    const size_t words = static_cast<size_t>((wordEnd - payloadStart) / 2);
+    std::vector<uint64_t> timeBefore(words + 1);
+    std::vector<uint64_t> timeAfter(words);
+    std::vector<uint64_t> eventsBefore(words + 1);
+    uint64_t firstTime = dvsStart;
+    for (size_t k = 0; k < words; ++k) {
+        timeBefore[k] = decoder->getLastTimestamp();
+        const uint8_t* word = file.data() + payloadStart + 2 * k;
+        eventsBefore[k + 1] = eventsBefore[k] + decoder->countEvents(word, word + 2);
+        timeAfter[k] = decoder->getLastTimestamp();
+        if (firstTime == 0) {
+            firstTime = timeAfter[k];
         }
     }
-    if (wordEnd > payloadStart) {
-        marks.push_back({decoder->getLastTimestamp(), wordEnd, decoder->getLastTimestamp(), 0});
+    timeBefore[words] = decoder->getLastTimestamp();
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_EQ(records.front().bytePos, payloadStart);
+    EXPECT_EQ(records.front().eventCount, 0u);
+    EXPECT_EQ(records.front().key, firstTime);
+    for (size_t i = 0; i < records.size(); ++i) {
+        ASSERT_EQ(records[i].key, records[i].timestamp);
+        if (i > 0) {
+            ASSERT_GT(records[i].key, records[i - 1].key);
+        }
     }
-    uint64_t running = 0;
-    for (size_t i = 1; i < marks.size(); ++i) {
-        const std::vector<uint8_t> bytes(file.begin() + static_cast<long>(marks[i - 1].bytePos),
-                                         file.begin() + static_cast<long>(marks[i].bytePos));
-        running += decoder->decode(bytes);
-        marks[i].eventCount = static_cast<uint32_t>(running);
+    for (size_t i = 1; i + 1 < records.size(); ++i) {
+        ASSERT_EQ((records[i].bytePos - payloadStart) % 2, 0u) << i;
+        const auto k = static_cast<size_t>((records[i].bytePos - payloadStart) / 2);
+        ASSERT_LT(k, words) << i;
+        EXPECT_EQ(timeAfter[k], records[i].key) << i;
+        EXPECT_LT(timeBefore[k], records[i - 1].key + 2000) << i;
+        EXPECT_GE(records[i].key, records[i - 1].key + 2000) << i;
+        EXPECT_EQ(eventsBefore[k], records[i].eventCount) << i;
     }
-    return marks;
+    EXPECT_EQ(records.back().bytePos, wordEnd);
+    EXPECT_EQ(records.back().eventCount, eventsBefore[words]);
+    EXPECT_GE(records.back().key, timeBefore[words]);
+    EXPECT_LE(records.back().key, std::max(timeBefore[words] | 0xFFF, records[records.size() - 2].key + 1));
 }
 
 std::vector<BookmarkRecord> parseBookmarkFile(const std::vector<uint8_t>& bytes)

@@ -52,10 +52,13 @@ struct BookmarkRecord
     }
 };
 
-// The bookmarks of a payload as a plain word-by-word scan finds them: one advanceTime per word
-// for the times, then one decode per bookmark interval for the counts.
-std::vector<BookmarkRecord> referenceBookmarks(const std::vector<uint8_t>& file, uint64_t payloadStart,
-                                               uint64_t dvsStart);
+// Checks the records of an index against a word-by-word decoding of the payload (one call a
+// word, fresh decoder set to dvsStart when it is non-zero): each bookmark sits at a word where
+// the time climbs from below the previous bookmark's time plus the period to its own time,
+// with the events before it as its count; the first starts the payload, the last ends it with
+// every event and a time no decoded word exceeds.
+void expectIndexMatchesWordScan(const std::vector<uint8_t>& file, uint64_t payloadStart, uint64_t dvsStart,
+                                const std::vector<BookmarkRecord>& records);
 // Offset of the payload: after "% end" or before the first line not starting with '%'.
 uint64_t headerLength(const std::vector<uint8_t>& file);
 

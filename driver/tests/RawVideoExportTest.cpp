@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 namespace tarvo::test {
@@ -120,6 +122,63 @@ TEST_F(RawVideoExport, EmptyOrOutsideRangesAndUnwritablePathsFail)
     // The reader is still usable afterwards.
     EXPECT_TRUE(reader->exportEventDataToVideo(kStart, kStart + 50000, dir.file("after.mp4")));
     EXPECT_EQ(probeVideo(dir.file("after.mp4")).packetTimesUs.size(), 2u);
+}
+
+// The recording itself, under any of its names, is never an output: it stays as it was.
+TEST_F(RawVideoExport, ExportRefusesItsOwnInputUnderAnyName)
+{
+    SceneRecipe recipe;
+    recipe.durationUs = 100000;
+    open(recipe);
+    const std::string input = recording.path;
+    const auto before = readFile(input);
+    std::filesystem::create_symlink(input, dir.file("link.raw"));
+    std::filesystem::create_hard_link(input, dir.file("hard.raw"));
+    LogCapture log;
+    for (const std::string& name :
+         {input, dir.path() + "/./scene.raw", dir.file("link.raw"), dir.file("hard.raw")}) {
+        EXPECT_FALSE(reader->exportEventDataToVideo(kStart, kStart + 50000, name)) << name;
+        EXPECT_EQ(readFile(input), before) << name;
+    }
+    EXPECT_TRUE(
+        log.contains(4, "'" + dir.file("hard.raw") + "' cannot be written: it is the recording being read."));
+}
+
+TEST_F(RawVideoExport, RangeWithoutEventsFailsAndWritesNothing)
+{
+    SceneRecipe recipe;
+    recipe.durationUs = 600000;
+    recipe.gapFrom = kStart + 100000;
+    recipe.gapTo = kStart + 500000;
+    open(recipe);
+    LogCapture log;
+    EXPECT_FALSE(reader->exportEventDataToVideo(kStart + 200000, kStart + 300000, dir.file("gap.mp4")));
+    EXPECT_TRUE(log.contains(4, "There is no data in the interval."));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("gap.mp4")));
+}
+
+// A name with a colon is a file name, not an FFmpeg protocol; a range far past the end ends
+// at the end of the recording and does not walk the empty time after it.
+TEST_F(RawVideoExport, ColonNamesAreFilesAndRangesPastTheEndStopAtIt)
+{
+    SceneRecipe recipe;
+    recipe.durationUs = 100000;
+    open(recipe);
+    const std::string named = dir.file("12:30.mp4");
+    ASSERT_TRUE(reader->exportEventDataToVideo(kStart, ~uint64_t{0}, named));
+    EXPECT_EQ(probeVideo(named).packetTimesUs.size(), 4u);
+}
+
+TEST_F(RawVideoExport, SpecialFilesAreRefusedWithoutBlocking)
+{
+    SceneRecipe recipe;
+    recipe.durationUs = 100000;
+    open(recipe);
+    ASSERT_EQ(::mkfifo(dir.file("pipe.mp4").c_str(), 0600), 0);
+    LogCapture log;
+    EXPECT_FALSE(reader->exportEventDataToVideo(kStart, kStart + 50000, dir.file("pipe.mp4")));
+    EXPECT_TRUE(
+        log.contains(4, "'" + dir.file("pipe.mp4") + "' cannot be written: it is not a regular file."));
 }
 
 TEST(EventPicture, DrawsEventsOverGreyAndSkipsThoseOutsideTheSensor)

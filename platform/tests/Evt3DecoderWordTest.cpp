@@ -97,21 +97,21 @@ TEST_F(Evt3DecoderWords, WordsBeforeFirstTimeHighAndPixelsBeforeFirstRowAreDropp
     EXPECT_TRUE(c.triggers.empty());
 }
 
-TEST_F(Evt3DecoderWords, TimeNeverGoesBackWhenTimeLowStepsBackwards)
+TEST_F(Evt3DecoderWords, TimeLowSteppingBackIsTakenAsSent)
 {
     decodeWords({0x8001, 0x6100, 0x0001, 0x2001, 0x60FF, 0x2002, 0x6101, 0x2003});
     ASSERT_EQ(c.events.size(), 3u);
     EXPECT_EQ(c.events[0].timestamp, 0x1100u);
-    EXPECT_EQ(c.events[1].timestamp, 0x1100u);
+    EXPECT_EQ(c.events[1].timestamp, 0x10FFu);
     EXPECT_EQ(c.events[2].timestamp, 0x1101u);
 }
 
-TEST_F(Evt3DecoderWords, NewTimeHighDoesNotCarryStaleLowBits)
+TEST_F(Evt3DecoderWords, LatestTimeLowStaysInForceAfterANewTimeHigh)
 {
     decodeWords({0x8001, 0x6FF0});
     EXPECT_EQ(c.decoder->getLastTimestamp(), 0x1FF0u);
     decodeWords({0x8002});
-    EXPECT_EQ(c.decoder->getLastTimestamp(), 0x2000u);
+    EXPECT_EQ(c.decoder->getLastTimestamp(), 0x2FF0u);
     decodeWords({0x6003});
     EXPECT_EQ(c.decoder->getLastTimestamp(), 0x2003u);
 }

@@ -1,7 +1,7 @@
 #include "DecoderTestSupport.h"
 
 #include "TarvoHal/Evt3Encoder.h"
-#include "sim/SyntheticScene.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "DecoderTestSupport.h"
+#include "ReferenceEvt3Reader.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ class RealRecordingDecoding : public ::testing::TestWithParam<RealRecording>
 {
 };
 
-TEST_P(RealRecordingDecoding, DecodesEveryPixelWordAndTriggerWithTimeNeverGoingBack)
+TEST_P(RealRecordingDecoding, DecodesEveryEventAndTriggerAsTheWordByWordReading)
 {
     const std::filesystem::path path = std::filesystem::path(TARVO_REALDATA_DIR) / GetParam().file;
     if (!std::filesystem::exists(path)) {
@@ -65,9 +66,13 @@ TEST_P(RealRecordingDecoding, DecodesEveryPixelWordAndTriggerWithTimeNeverGoingB
     EXPECT_EQ(count, GetParam().addrXWords + vectorEvents(payload));
     EXPECT_EQ(decoded.events.size(), count);
     EXPECT_EQ(decoded.triggers.size(), GetParam().triggerEdges);
-    for (size_t i = 1; i < decoded.events.size(); ++i) {
-        ASSERT_LE(decoded.events[i - 1].timestamp, decoded.events[i].timestamp) << "event " << i;
+    ReferenceEvt3Reader reference;
+    reference.read(payload);
+    ASSERT_EQ(decoded.events.size(), reference.events.size());
+    for (size_t i = 0; i < reference.events.size(); ++i) {
+        ASSERT_EQ(decoded.events[i], reference.events[i]) << "event " << i;
     }
+    EXPECT_EQ(decoded.triggers, reference.triggers);
     for (const Event2D& e : decoded.events) {
         ASSERT_LT(e.x, 1280);
         ASSERT_LT(e.y, 720);

@@ -263,7 +263,8 @@ int DataToVideoConverter::setOutputFile(const std::string& path)
         return -1;
     }
     stream->time_base = p.codecContext->time_base;
-    if (avio_open(&context->pb, utf8Path.c_str(), AVIO_FLAG_WRITE) < 0) {
+    // Always a plain file: a name with a colon ("12:30.mp4") must not pick an FFmpeg protocol.
+    if (avio_open(&context->pb, ("file:" + utf8Path).c_str(), AVIO_FLAG_WRITE) < 0) {
         TARVO_LOG(kError, "Could not open output file: %s", path.c_str());
         return -1;
     }

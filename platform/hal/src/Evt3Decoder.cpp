@@ -168,13 +168,9 @@ template <Evt3Decoder::Mode mode> void Evt3Decoder::timeHighWord(uint32_t word, 
         c.epoch += uint64_t{1} << 24;
     }
     c.high = high;
-    // A new TIME_HIGH starts its 4096 µs period; the TIME_LOW that follows places the time
-    // inside it, so stale low bits must not push the time ahead.
-    const uint64_t t = c.epoch | (static_cast<uint64_t>(high) << 12);
-    if (t > c.time) {
-        c.time = t;
-        timeMoved<mode>(c);
-    }
+    // The latest TIME_LOW stays in force until the next one arrives.
+    c.time = c.epoch | (static_cast<uint64_t>(high) << 12) | (c.time & 0xFFF);
+    timeMoved<mode>(c);
 }
 
 template <Evt3Decoder::Mode mode> void Evt3Decoder::triggerWord(uint32_t word, Cursor& c)
@@ -256,14 +252,10 @@ const uint8_t* Evt3Decoder::startLoop(const uint8_t* p, const uint8_t* end, Curs
         case kVect8:
             c.baseX += type == kVect12 ? 12 : 8;
             break;
-        case kTimeLow: {
-            const uint64_t t = c.epoch | (static_cast<uint64_t>(c.high) << 12) | (word & 0xFFF);
-            if (t > c.time) {
-                c.time = t;
-                timeMoved<mode>(c);
-            }
+        case kTimeLow:
+            c.time = c.epoch | (static_cast<uint64_t>(c.high) << 12) | (word & 0xFFF);
+            timeMoved<mode>(c);
             break;
-        }
         case kTimeHigh:
             timeHighWord<mode>(word, c);
             break;
@@ -351,9 +343,8 @@ template <Evt3Decoder::Mode mode> void Evt3Decoder::mainLoop(const uint8_t* p, c
                 rowBits ^= (rowBits ^ (payload << 16)) & isRow;
                 baseX ^= (baseX ^ payload) & isBase;
                 basePolBits ^= (basePolBits ^ ((static_cast<uint64_t>(word) & 0x800) << 21)) & isBase;
-                const uint64_t lowTime = highBits | (word & 0xFFF);
-                const uint64_t later = isLow & -static_cast<uint64_t>(lowTime > time);
-                time ^= (time ^ lowTime) & later;
+                // Cameras may send a TIME_LOW a few µs below the previous one; it is taken as sent.
+                time ^= (time ^ (highBits | (word & 0xFFF))) & isLow;
                 if (emit && __builtin_expect(time >= c.syncAt, 0)) {
                     save();
                     timeMoved<mode>(c);

@@ -9,8 +9,10 @@
 namespace tarvo {
 
 // Decoder of the published EVT 3.0 format: 16-bit little-endian words, the type in the top
-// four bits. The 24-bit time base is extended to 64 bits by counting each backward step of
-// TIME_HIGH as one rollover, as the format guarantees TIME_HIGH never goes back otherwise.
+// four bits. An event's time is the latest TIME_HIGH and the latest TIME_LOW, exactly as sent
+// (a TIME_LOW may step back a few µs on real cameras), extended to 64 bits by counting each
+// backward step of TIME_HIGH as one rollover, as the format guarantees TIME_HIGH never goes
+// back otherwise.
 class Evt3Decoder final : public Decoder
 {
 public:
@@ -37,7 +39,7 @@ private:
     // Decoding state that survives between calls.
     struct State
     {
-        uint64_t time = 0;  // reported time; never decreases
+        uint64_t time = 0;  // rollovers, TIME_HIGH and TIME_LOW as last received
         uint64_t epoch = 0; // rollovers << 24
         uint32_t high = 0;  // last TIME_HIGH payload
         uint16_t y = 0;

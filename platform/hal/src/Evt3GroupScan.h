@@ -102,16 +102,11 @@ __attribute__((always_inline)) inline bool scanSixteenWords(const uint8_t* words
     s.counted += static_cast<uint64_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4)) +
                  groupscan::bitCount(pixels);
 
-    // Time: every TIME_LOW here shares the current TIME_HIGH, so the latest time is the
-    // largest of them, unless the time already stands later (it never stands below the
-    // TIME_HIGH period, so a group without TIME_LOW changes nothing).
-    __m128i lows =
-        _mm_max_epi16(_mm_and_si128(is(type0, 0x6), payload0), _mm_and_si128(is(type1, 0x6), payload1));
-    lows = _mm_max_epi16(lows, _mm_shuffle_epi32(lows, _MM_SHUFFLE(1, 0, 3, 2)));
-    lows = _mm_max_epi16(lows, _mm_shuffle_epi32(lows, _MM_SHUFFLE(2, 3, 0, 1)));
-    lows = _mm_max_epi16(lows, _mm_shufflelo_epi16(lows, _MM_SHUFFLE(2, 3, 0, 1)));
-    const uint64_t lowTime = s.highBits | static_cast<uint64_t>(_mm_extract_epi16(lows, 0));
-    s.time = lowTime > s.time ? lowTime : s.time;
+    // Time: every TIME_LOW here shares the current TIME_HIGH, so the last of them sets the
+    // time; a group without TIME_LOW changes nothing.
+    const uint32_t timeLows = laneMask(0x6);
+    const uint64_t lastLow = groupscan::wordAt(words, groupscan::lastLane(timeLows | 1)) & 0xFFF;
+    s.time = timeLows != 0 ? (s.highBits | lastLow) : s.time;
 
     // Row and vector base as the last words that set them leave them, selected without
     // branches for the same reason.

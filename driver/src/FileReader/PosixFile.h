@@ -1,0 +1,45 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+
+namespace tarvo {
+
+// An open file descriptor, closed with its owner. Opening never blocks on a FIFO or a device:
+// what is not a regular file is refused with a reason.
+class PosixFile
+{
+public:
+    PosixFile() = default;
+    ~PosixFile();
+    PosixFile(PosixFile&& other) noexcept;
+    PosixFile& operator=(PosixFile&& other) noexcept;
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+
+    // An existing regular file for reading; with followLinks false a symbolic link is refused.
+    static PosixFile openForReading(const std::string& path, bool followLinks, std::string& why);
+    // A regular file for writing from its start, created when missing. Refused: a path that is
+    // `input` itself (by device and inode, so also through other names or links) or that names
+    // something other than a regular file.
+    static PosixFile openOutput(const std::string& path, const struct stat& input, std::string& why);
+    // What openOutput would refuse, without creating or changing anything.
+    static bool checkOutput(const std::string& path, const struct stat& input, std::string& why);
+
+    bool isOpen() const { return m_fd >= 0; }
+    bool status(struct stat& out) const;
+    // Reads up to `size` bytes at `position`; fewer only at the end of the file or on an error.
+    size_t readAt(uint64_t position, uint8_t* out, size_t size) const;
+    bool writeAll(const uint8_t* data, size_t size);
+    // Closes the file; false when the last writes could not be completed.
+    bool close();
+
+private:
+    explicit PosixFile(int fd) : m_fd(fd) {}
+
+    int m_fd = -1;
+};
+
+} // namespace tarvo
