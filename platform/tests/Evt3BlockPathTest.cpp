@@ -36,14 +36,36 @@ struct Transcript
     std::vector<uint64_t> times;
 };
 
+// Which of the decoder's operations takes the bytes.
+enum class Call
+{
+    Decode,
+    Count,
+    AdvanceTime
+};
+
 struct Feed
 {
-    std::vector<size_t> cuts; // where one decode call ends and the next begins
+    Call call = Call::Decode;
+    std::vector<size_t> cuts; // where one call ends and the next begins
     const uint64_t* resumeAt = nullptr;
     // A fusion decoder: a frame end is set before some calls, one of them already passed, and
     // from inside the trigger callback at each rising edge, as the fusion camera does.
     bool fusion = false;
 };
+
+const char* callName(Call call)
+{
+    switch (call) {
+    case Call::Count:
+        return "counting";
+    case Call::AdvanceTime:
+        return "time only";
+    case Call::Decode:
+        break;
+    }
+    return "decoding";
+}
 
 Transcript decodeInPieces(Evt3DecodePath path, const std::vector<uint8_t>& bytes, const Feed& feed)
 {
@@ -68,8 +90,19 @@ Transcript decodeInPieces(Evt3DecodePath path, const std::vector<uint8_t>& bytes
             decoder.setFrameEndTimestamp(call % 2 == 0 ? now + 50 + call * 37 % 3000 : now - call % 5);
         }
         const size_t to = std::max(from, cuts[call]);
-        t.returned.push_back(decoder.decode(std::vector<uint8_t>(bytes.begin() + static_cast<long>(from),
-                                                                 bytes.begin() + static_cast<long>(to))));
+        const std::vector<uint8_t> piece(bytes.begin() + static_cast<long>(from),
+                                         bytes.begin() + static_cast<long>(to));
+        switch (feed.call) {
+        case Call::Decode:
+            t.returned.push_back(decoder.decode(piece));
+            break;
+        case Call::Count:
+            t.returned.push_back(decoder.countEvents(piece.data(), piece.data() + piece.size()));
+            break;
+        case Call::AdvanceTime:
+            decoder.advanceTime(piece.data(), piece.data() + piece.size());
+            break;
+        }
         t.states.push_back(decoder.state());
         t.times.push_back(decoder.getLastTimestamp());
         from = to;
@@ -85,8 +118,8 @@ bool sameState(const Evt3Decoder::State& a, const Evt3Decoder::State& b)
            a.pendingByte == b.pendingByte && a.frameEnd == b.frameEnd;
 }
 
-// Decodes the bytes on the scalar path and on `path`, fed the same way, and compares
-// everything bit for bit.
+// Gives the bytes to a decoder on the scalar path and to one on `path`, the same way, and
+// compares everything bit for bit.
 void expectSameAsScalar(Evt3DecodePath path, const std::vector<uint8_t>& bytes, const Feed& feed,
                         const std::string& what)
 {
@@ -208,17 +241,20 @@ protected:
         }
     }
 
-    // Every way of cutting the bytes in two, with and without a fusion frame end.
+    // Every way of cutting the bytes in two, decoding with and without a fusion frame end,
+    // counting and time only.
     void expectSameInEverySplit(const std::vector<uint8_t>& bytes, const std::string& what)
     {
         for (size_t cut = 0; cut <= bytes.size(); ++cut) {
-            for (const bool fusion : {false, true}) {
-                Feed feed;
+            Feed feeds[4];
+            feeds[1].fusion = true;
+            feeds[2].call = Call::Count;
+            feeds[3].call = Call::AdvanceTime;
+            for (Feed& feed : feeds) {
                 feed.cuts = {cut};
-                feed.fusion = fusion;
                 expectSameAsScalar(GetParam(), bytes, feed,
-                                   what + " cut at byte " + std::to_string(cut) +
-                                       (fusion ? " (fusion)" : ""));
+                                   what + " cut at byte " + std::to_string(cut) + ", " + callName(feed.call) +
+                                       (feed.fusion ? " with fusion" : ""));
                 if (HasFatalFailure()) {
                     return;
                 }
@@ -230,15 +266,20 @@ protected:
     void expectSameInRandomPieces(const std::vector<uint8_t>& bytes, const std::string& what,
                                   const uint64_t* resumeAt = nullptr)
     {
-        Feed whole;
-        whole.resumeAt = resumeAt;
-        expectSameAsScalar(GetParam(), bytes, whole, what + " in one piece");
-        for (uint64_t seed = 1; seed <= 3 && !HasFatalFailure(); ++seed) {
-            Feed pieces;
-            pieces.cuts = randomCuts(bytes.size(), seed);
-            pieces.resumeAt = resumeAt;
-            pieces.fusion = seed == 2;
-            expectSameAsScalar(GetParam(), bytes, pieces, what + " in pieces, seed " + std::to_string(seed));
+        for (const Call call : {Call::Decode, Call::Count, Call::AdvanceTime}) {
+            Feed whole;
+            whole.call = call;
+            whole.resumeAt = resumeAt;
+            expectSameAsScalar(GetParam(), bytes, whole, what + " in one piece, " + callName(call));
+            for (uint64_t seed = 1; seed <= 3 && !HasFatalFailure(); ++seed) {
+                Feed pieces;
+                pieces.call = call;
+                pieces.cuts = randomCuts(bytes.size(), seed);
+                pieces.resumeAt = resumeAt;
+                pieces.fusion = seed == 2;
+                expectSameAsScalar(GetParam(), bytes, pieces,
+                                   what + " in pieces, seed " + std::to_string(seed) + ", " + callName(call));
+            }
         }
     }
 };

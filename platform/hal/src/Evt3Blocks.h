@@ -29,6 +29,12 @@ struct BlockState
 using BlockDecoder = const uint8_t* (*)(const uint8_t* p, const uint8_t* end, BlockState& state,
                                         uint8_t*& out, const uint8_t* outLimit);
 
+// Counting and time-only decoding of whole blocks from `p`: moves the state past each block and
+// adds its events to `counted`, as long as a block holds no trigger and no TIME_HIGH other than
+// the current one. Returns where it stopped; it never reads at or beyond `end`.
+using BlockScanner = const uint8_t* (*)(const uint8_t* p, const uint8_t* end, BlockState& state,
+                                        uint64_t& counted);
+
 // 32 words of which every one a full VECT_12, rounded up to whole stores of 32 records.
 constexpr size_t kMaxBlockRecords = 32 * 12 + 32;
 
@@ -39,11 +45,14 @@ const uint8_t* decodeBlocksAvx2(const uint8_t* p, const uint8_t* end, BlockState
                                 const uint8_t* outLimit);
 const uint8_t* decodeBlocksAvx512(const uint8_t* p, const uint8_t* end, BlockState& state, uint8_t*& out,
                                   const uint8_t* outLimit);
+const uint8_t* scanBlocksAvx512(const uint8_t* p, const uint8_t* end, BlockState& state, uint64_t& counted);
 
-// A block decoder with the size of its blocks; no decoder on the scalar path.
+// A block decoder and block scanner with the size of their blocks; none on the scalar path, and
+// no scanner where counting takes the baseline one.
 struct BlockPath
 {
     BlockDecoder decode = nullptr;
+    BlockScanner scan = nullptr;
     ptrdiff_t blockBytes = 0;
 };
 

@@ -360,7 +360,89 @@ private:
     const RecordLayout m_records;
 };
 
+// The events of a block and the state after it, for counting and time-only decoding.
+class Scanner
+{
+public:
+    explicit Scanner(const BlockState& state)
+        : m_high(splat(static_cast<int>(state.high))), m_low(state.low), m_row(state.row),
+          m_baseX(state.baseX), m_basePolarity(state.basePolarity)
+    {
+    }
+
+    void store(BlockState& state, uint64_t& counted) const
+    {
+        alignas(64) uint64_t sums[8];
+        _mm512_store_si512(sums, m_events);
+        for (const uint64_t sum : sums) {
+            counted += sum;
+        }
+        state.low = m_low;
+        state.row = m_row;
+        state.baseX = m_baseX & 0xFFFF;
+        state.basePolarity = m_basePolarity;
+    }
+
+    // Takes a block unless it holds a trigger or a TIME_HIGH other than the current one.
+    [[gnu::always_inline]] bool take(const uint8_t* p)
+    {
+        const __m512i w = _mm512_loadu_si512(p);
+        const __m512i type = _mm512_srli_epi16(w, 12);
+        const __m512i payload = _mm512_and_si512(w, splat(0xFFF));
+        const auto lanes = [&](int wordType) { return _mm512_cmpeq_epi16_mask(type, splat(wordType)); };
+        if ((lanes(0xA) | _mm512_mask_cmpneq_epu16_mask(lanes(0x8), payload, m_high)) != 0) {
+            return false;
+        }
+        const __mmask32 pixels = lanes(0x2);
+        const __mmask32 vect12 = lanes(0x4);
+        const __mmask32 vect8 = lanes(0x5);
+        __m512i bits = _mm512_maskz_mov_epi16(vect12, payload);
+        bits = _mm512_mask_mov_epi16(bits, vect8, _mm512_and_si512(w, splat(0xFF)));
+        bits = _mm512_mask_mov_epi16(bits, pixels, splat(1));
+        m_events =
+            _mm512_add_epi64(m_events, _mm512_sad_epu8(_mm512_popcnt_epi16(bits), _mm512_setzero_si512()));
+
+        // The last TIME_LOW, row and vector base of the block, chosen without branches: the
+        // blocks come in no predictable order of having them.
+        const auto word = [p](uint32_t mask) {
+            uint16_t value;
+            __builtin_memcpy(&value, p + 2 * (31 - __builtin_clz(mask | 1)), sizeof value);
+            return static_cast<uint32_t>(value);
+        };
+        const __mmask32 timeLows = lanes(0x6);
+        const __mmask32 rows = lanes(0x0);
+        const __mmask32 bases = lanes(0x3);
+        m_low = timeLows != 0 ? word(timeLows) & 0xFFF : m_low;
+        m_row = rows != 0 ? word(rows) & 0x7FF : m_row;
+        const uint32_t baseWord = word(bases);
+        // Vector words after the last base word move the base on.
+        const uint32_t after = bases != 0 ? ~((2u << (31 - __builtin_clz(bases))) - 1) : ~0u;
+        m_baseX = (bases != 0 ? baseWord & 0x7FF : m_baseX) +
+                  12 * static_cast<uint32_t>(__builtin_popcount(vect12 & after)) +
+                  8 * static_cast<uint32_t>(__builtin_popcount(vect8 & after));
+        m_basePolarity = bases != 0 ? (baseWord >> 11) & 1 : m_basePolarity;
+        return true;
+    }
+
+private:
+    const __m512i m_high;
+    __m512i m_events = _mm512_setzero_si512(); // sums of event counts in eight parts
+    uint32_t m_low;
+    uint32_t m_row;
+    uint32_t m_baseX;
+    uint32_t m_basePolarity;
+};
+
 } // namespace
+
+const uint8_t* scanBlocksAvx512(const uint8_t* p, const uint8_t* end, BlockState& state, uint64_t& counted)
+{
+    Scanner scanner(state);
+    for (; end - p >= kBlockBytes && scanner.take(p); p += kBlockBytes) {
+    }
+    scanner.store(state, counted);
+    return p;
+}
 
 const uint8_t* decodeBlocksAvx512(const uint8_t* p, const uint8_t* end, BlockState& state, uint8_t*& out,
                                   const uint8_t* outLimit)

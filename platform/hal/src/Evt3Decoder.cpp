@@ -42,9 +42,9 @@ evt3::BlockPath blockPath(Evt3DecodePath path)
 {
     switch (path) {
     case Evt3DecodePath::Avx2:
-        return {evt3::decodeBlocksAvx2, evt3::kAvx2BlockBytes};
+        return {evt3::decodeBlocksAvx2, nullptr, evt3::kAvx2BlockBytes};
     case Evt3DecodePath::Avx512:
-        return {evt3::decodeBlocksAvx512, evt3::kAvx512BlockBytes};
+        return {evt3::decodeBlocksAvx512, evt3::scanBlocksAvx512, evt3::kAvx512BlockBytes};
     case Evt3DecodePath::Scalar:
         break;
     }
@@ -413,6 +413,29 @@ template <Evt3Decoder::Mode mode> void Evt3Decoder::mainLoop(const uint8_t* p, c
     c.counted += counted;
 }
 
+evt3::BlockState Evt3Decoder::blockState(const Cursor& c)
+{
+    evt3::BlockState s;
+    s.highBits = c.epoch | (static_cast<uint64_t>(c.high) << 12);
+    s.high = c.high;
+    s.low = static_cast<uint32_t>(c.time & 0xFFF);
+    s.row = static_cast<uint32_t>(c.rowBits >> 16);
+    s.baseX = c.baseX & 0xFFFF;
+    s.basePolarity = static_cast<uint32_t>(c.basePolBits >> 32);
+    // Blocks are decoded only while the stream time is below the frame end, which keeps the
+    // difference positive there; counting and time-only decoding do not read the limit.
+    s.lowLimit = static_cast<uint32_t>(std::min<uint64_t>(c.syncAt - s.highBits, 0x1000));
+    return s;
+}
+
+void Evt3Decoder::applyBlockState(const evt3::BlockState& s, Cursor& c)
+{
+    c.time = s.highBits | s.low;
+    c.rowBits = static_cast<uint64_t>(s.row) << 16;
+    c.baseX = s.baseX;
+    c.basePolBits = static_cast<uint64_t>(s.basePolarity) << 32;
+}
+
 void Evt3Decoder::blockLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
 {
     const ptrdiff_t blockBytes = m_blocks.blockBytes;
@@ -422,21 +445,10 @@ void Evt3Decoder::blockLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
         // A fusion frame end set at or before the stream time is reported by the next word
         // decoded one at a time.
         if (c.time < c.syncAt) {
-            const uint64_t highBits = c.epoch | (static_cast<uint64_t>(c.high) << 12);
-            evt3::BlockState s;
-            s.highBits = highBits;
-            s.high = c.high;
-            s.low = static_cast<uint32_t>(c.time & 0xFFF);
-            s.row = static_cast<uint32_t>(c.rowBits >> 16);
-            s.baseX = c.baseX & 0xFFFF;
-            s.basePolarity = static_cast<uint32_t>(c.basePolBits >> 32);
-            s.lowLimit = static_cast<uint32_t>(std::min<uint64_t>(c.syncAt - highBits, 0x1000));
+            evt3::BlockState s = blockState(c);
             auto* out = reinterpret_cast<uint8_t*>(c.out);
             p = m_blocks.decode(p, end, s, out, outLimit);
-            c.time = highBits | s.low;
-            c.rowBits = static_cast<uint64_t>(s.row) << 16;
-            c.baseX = s.baseX;
-            c.basePolBits = static_cast<uint64_t>(s.basePolarity) << 32;
+            applyBlockState(s, c);
             c.out = reinterpret_cast<Event2D*>(out);
             if (end - p < blockBytes) {
                 break;
@@ -455,6 +467,20 @@ void Evt3Decoder::blockLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
 
 template <Evt3Decoder::Mode mode> void Evt3Decoder::scanLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
 {
+    if (m_blocks.scan) {
+        const ptrdiff_t blockBytes = m_blocks.blockBytes;
+        while (end - p >= blockBytes) {
+            evt3::BlockState s = blockState(c);
+            p = m_blocks.scan(p, end, s, c.counted);
+            applyBlockState(s, c);
+            if (end - p < blockBytes) {
+                break;
+            }
+            // A trigger or a change of TIME_HIGH: word by word.
+            mainLoop<mode>(p, p + blockBytes, c);
+            p += blockBytes;
+        }
+    }
     Evt3ScanState s{};
     const auto load = [&] {
         s.time = c.time;

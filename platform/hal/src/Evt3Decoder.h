@@ -90,13 +90,15 @@ private:
     // Decoding with events in whole blocks of words where the processor allows, word by word
     // for the blocks that hold something rare and for the tail.
     void blockLoop(const uint8_t* p, const uint8_t* end, Cursor& c);
-    // Counting and time-only decoding, eight words at a time where nothing rare happens.
+    // Counting and time-only decoding, in blocks of 32 or 16 words where nothing rare happens.
     template <Mode mode> void scanLoop(const uint8_t* p, const uint8_t* end, Cursor& c);
     template <Mode mode> void timeHighWord(uint32_t word, Cursor& c);
     template <Mode mode> void triggerWord(uint32_t word, Cursor& c);
     template <Mode mode> void timeMoved(Cursor& c);
 
     Cursor loadCursor();
+    static evt3::BlockState blockState(const Cursor& c);
+    static void applyBlockState(const evt3::BlockState& s, Cursor& c);
     void storeCursor(const Cursor& c);
     uint64_t syncThreshold() const;
     // Hands the collected events to the callback and empties the run.
