@@ -17,7 +17,6 @@ const char* decodePathName(Evt3DecodePath path)
 
 bool cpuSupports(Evt3DecodePath path)
 {
-    __builtin_cpu_init();
     switch (path) {
     case Evt3DecodePath::Avx2:
         return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
