@@ -1,6 +1,7 @@
-// Decoding speed of the EVT 3.0 decoder against the rate at which this machine can write
-// 16-byte event records to memory at all.
-#include "TarvoHal/DecoderFactory.h"
+// Decoding speed of the EVT 3.0 decoder, on the widest path this processor runs (or the one
+// named on the command line) and on the word-by-word path, against the rate at which this
+// machine can write 16-byte event records to memory at all.
+#include "Evt3Decoder.h"
 #include "TarvoHal/Evt3Encoder.h"
 #include "TarvoSim/SyntheticScene.h"
 
@@ -78,10 +79,33 @@ std::vector<std::vector<uint8_t>> makeStream(uint64_t& events, uint64_t& singleW
     return buffers;
 }
 
+// The path named on the command line (scalar, avx2, avx512), or the widest one.
+bool choosePath(int argc, char** argv, tarvo::Evt3DecodePath& path)
+{
+    path = tarvo::widestDecodePath();
+    if (argc < 2) {
+        return true;
+    }
+    for (const auto candidate :
+         {tarvo::Evt3DecodePath::Scalar, tarvo::Evt3DecodePath::Avx2, tarvo::Evt3DecodePath::Avx512}) {
+        if (std::strcmp(argv[1], tarvo::decodePathName(candidate)) == 0 && tarvo::cpuSupports(candidate)) {
+            path = candidate;
+            return true;
+        }
+    }
+    std::fprintf(stderr, "usage: decode [scalar|avx2|avx512]; this processor runs up to %s\n",
+                 tarvo::decodePathName(tarvo::widestDecodePath()));
+    return false;
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    tarvo::Evt3DecodePath path;
+    if (!choosePath(argc, argv, path)) {
+        return 2;
+    }
     uint64_t events = 0;
     uint64_t singleWords = 0;
     const auto buffers = makeStream(events, singleWords);
@@ -90,48 +114,54 @@ int main()
         bytes += buffer.size();
     }
 
+    // Passes alternate between the paths, so that other load on the machine meets both alike.
     double bestRate = 0;
-    for (int pass = 0; pass < 3; ++pass) {
-        auto decoder = tarvo::DecoderFactory::createUniqueDecoder(
-            tarvo::RawEventStreamFormat("EVT3;height=720;width=1280"));
+    double bestScalarRate = 0;
+    for (int pass = 0; pass < 6; ++pass) {
+        const bool scalar = pass % 2 == 1;
+        tarvo::Evt3Decoder decoder(scalar ? tarvo::Evt3DecodePath::Scalar : path);
         uint64_t seen = 0;
         uint64_t checksum = 0;
-        decoder->setEventsStreamHandleCallback([&](const tarvo::Event2D* first, const tarvo::Event2D* last) {
+        decoder.setEventsStreamHandleCallback([&](const tarvo::Event2D* first, const tarvo::Event2D* last) {
             seen += static_cast<uint64_t>(last - first);
             checksum += last[-1].x;
         });
         const auto start = Clock::now();
         for (const auto& buffer : buffers) {
-            decoder->decode(buffer);
+            decoder.decode(buffer);
         }
         const double elapsed = seconds(Clock::now() - start);
         if (seen != events) {
-            std::fprintf(stderr, "decoded %llu events, expected %llu\n",
-                         static_cast<unsigned long long>(seen), static_cast<unsigned long long>(events));
+            std::fprintf(stderr, "decoded %llu events on the %s path, expected %llu\n",
+                         static_cast<unsigned long long>(seen), tarvo::decodePathName(decoder.path()),
+                         static_cast<unsigned long long>(events));
             return 1;
         }
         asm volatile("" : : "r"(checksum));
-        bestRate = std::max(bestRate, static_cast<double>(seen) / elapsed);
+        double& best = scalar ? bestScalarRate : bestRate;
+        best = std::max(best, static_cast<double>(seen) / elapsed);
     }
-    // Counting and time-only decoding, as the first opening of a recording uses them.
-    double bestCount = 0;
-    double bestTime = 0;
-    for (int pass = 0; pass < 3; ++pass) {
-        auto counter = tarvo::DecoderFactory::createUniqueDecoder(
-            tarvo::RawEventStreamFormat("EVT3;height=720;width=1280"));
-        auto timer = tarvo::DecoderFactory::createUniqueDecoder(
-            tarvo::RawEventStreamFormat("EVT3;height=720;width=1280"));
+    // Counting and time-only decoding, as the first opening of a recording uses them, on both
+    // paths likewise.
+    double bestCount[2] = {0, 0}; // the chosen path, the scalar path
+    double bestTime[2] = {0, 0};
+    for (int pass = 0; pass < 6; ++pass) {
+        const int scalar = pass % 2;
+        tarvo::Evt3Decoder counter(scalar ? tarvo::Evt3DecodePath::Scalar : path);
+        tarvo::Evt3Decoder timer(scalar ? tarvo::Evt3DecodePath::Scalar : path);
         uint64_t counted = 0;
         auto start = Clock::now();
         for (const auto& buffer : buffers) {
-            counted += counter->countEvents(buffer.data(), buffer.data() + buffer.size());
+            counted += counter.countEvents(buffer.data(), buffer.data() + buffer.size());
         }
-        bestCount = std::max(bestCount, static_cast<double>(bytes) / seconds(Clock::now() - start));
+        bestCount[scalar] =
+            std::max(bestCount[scalar], static_cast<double>(bytes) / seconds(Clock::now() - start));
         start = Clock::now();
         for (const auto& buffer : buffers) {
-            timer->advanceTime(buffer.data(), buffer.data() + buffer.size());
+            timer.advanceTime(buffer.data(), buffer.data() + buffer.size());
         }
-        bestTime = std::max(bestTime, static_cast<double>(bytes) / seconds(Clock::now() - start));
+        bestTime[scalar] =
+            std::max(bestTime[scalar], static_cast<double>(bytes) / seconds(Clock::now() - start));
         if (counted != events) {
             std::fprintf(stderr, "counted %llu events, expected %llu\n",
                          static_cast<unsigned long long>(counted), static_cast<unsigned long long>(events));
@@ -142,10 +172,15 @@ int main()
     std::printf("stream_events: %llu\n", static_cast<unsigned long long>(events));
     std::printf("stream_bytes_per_event: %.2f\n", static_cast<double>(bytes) / static_cast<double>(events));
     std::printf("single_event_share: %.2f\n", static_cast<double>(singleWords) / static_cast<double>(events));
+    std::printf("decode_path: %s\n", tarvo::decodePathName(path));
     std::printf("decode_mev_per_s: %.1f\n", bestRate / 1e6);
+    std::printf("decode_scalar_mev_per_s: %.1f\n", bestScalarRate / 1e6);
     std::printf("write_bound_mev_per_s: %.1f\n", bound / 1e6);
     std::printf("decode_to_bound_ratio: %.2f\n", bestRate / bound);
-    std::printf("count_gb_per_s: %.2f\n", bestCount / 1e9);
-    std::printf("time_only_gb_per_s: %.2f\n", bestTime / 1e9);
+    std::printf("decode_scalar_to_bound_ratio: %.2f\n", bestScalarRate / bound);
+    std::printf("count_gb_per_s: %.2f\n", bestCount[0] / 1e9);
+    std::printf("count_scalar_gb_per_s: %.2f\n", bestCount[1] / 1e9);
+    std::printf("time_only_gb_per_s: %.2f\n", bestTime[0] / 1e9);
+    std::printf("time_only_scalar_gb_per_s: %.2f\n", bestTime[1] / 1e9);
     return 0;
 }

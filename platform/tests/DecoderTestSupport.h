@@ -3,6 +3,7 @@
 #include "TarvoHal/Decoder.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -20,5 +21,17 @@ struct CollectingDecoder
 };
 
 std::vector<uint8_t> wordsToBytes(const std::vector<uint16_t>& words);
+
+struct Stream
+{
+    std::vector<Event2D> events;
+    std::vector<EventTriggerIn> triggers;
+};
+
+// Events over the whole 11-bit coordinate range with gaps from none to many rollovers.
+Stream randomStream(uint64_t seed, size_t count);
+
+// The payload of a recording: everything after the leading lines that begin with "%".
+std::vector<uint8_t> readRecordingPayload(const std::filesystem::path& path);
 
 } // namespace tarvo::test

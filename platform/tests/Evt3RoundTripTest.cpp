@@ -11,43 +11,6 @@
 namespace tarvo::test {
 namespace {
 
-struct Stream
-{
-    std::vector<Event2D> events;
-    std::vector<EventTriggerIn> triggers;
-};
-
-// Events over the whole 11-bit coordinate range with gaps from none to many rollovers.
-Stream randomStream(uint64_t seed, size_t count)
-{
-    std::mt19937_64 random(seed);
-    std::uniform_int_distribution<int> coordinate(0, 2047);
-    std::uniform_int_distribution<int> gapKind(0, 99);
-    std::uniform_int_distribution<int> channel(0, 15);
-    Stream stream;
-    uint64_t time = random() % (uint64_t{1} << 24);
-    for (size_t i = 0; i < count; ++i) {
-        const int kind = gapKind(random);
-        if (kind < 60) {
-            // same time
-        } else if (kind < 90) {
-            time += random() % 64;
-        } else if (kind < 98) {
-            time += random() % 100000;
-        } else {
-            time += random() % (uint64_t{5} << 24);
-        }
-        if (kind == 50) {
-            stream.triggers.emplace_back(static_cast<int16_t>(channel(random)),
-                                         static_cast<int16_t>(random() & 1), time);
-        }
-        stream.events.emplace_back(static_cast<uint16_t>(coordinate(random)),
-                                   static_cast<uint16_t>(coordinate(random)),
-                                   static_cast<uint8_t>(random() & 1), time);
-    }
-    return stream;
-}
-
 // Rows of neighbouring pixels, as moving edges produce, with trigger pulses.
 Stream sceneStream(uint64_t seed, uint64_t durationUs, double rate, uint64_t start)
 {

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace tarvo::test {
 namespace {
@@ -16,22 +14,6 @@ struct RealRecording
     size_t addrXWords;
     size_t triggerEdges;
 };
-
-// The payload of a recording: everything after the leading lines that begin with "%".
-std::vector<uint8_t> readPayload(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    size_t start = 0;
-    while (start < bytes.size() && bytes[start] == '%') {
-        while (start < bytes.size() && bytes[start] != '\n') {
-            ++start;
-        }
-        ++start;
-    }
-    return std::vector<uint8_t>(bytes.begin() + static_cast<long>(std::min(start, bytes.size())),
-                                bytes.end());
-}
 
 // Events that vector words announce: the set bits of VECT_12 and VECT_8 masks.
 size_t vectorEvents(const std::vector<uint8_t>& payload)
@@ -58,7 +40,7 @@ TEST_P(RealRecordingDecoding, DecodesEveryEventAndTriggerAsTheWordByWordReading)
     if (!std::filesystem::exists(path)) {
         GTEST_SKIP() << "real recordings not available at " << path;
     }
-    const std::vector<uint8_t> payload = readPayload(path);
+    const std::vector<uint8_t> payload = readRecordingPayload(path);
     ASSERT_FALSE(payload.empty());
 
     CollectingDecoder decoded;
@@ -97,7 +79,7 @@ TEST(RealRecordingTriggers, VgaRecordingAlternatesEdgesOnChannelSix)
         GTEST_SKIP() << "real recordings not available";
     }
     CollectingDecoder decoded;
-    decoded.decoder->decode(readPayload(path));
+    decoded.decoder->decode(readRecordingPayload(path));
     ASSERT_FALSE(decoded.triggers.empty());
     for (size_t i = 0; i < decoded.triggers.size(); ++i) {
         EXPECT_EQ(decoded.triggers[i].id, 6);

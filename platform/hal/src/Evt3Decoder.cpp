@@ -2,8 +2,11 @@
 
 #include "Evt3GroupScan.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace tarvo {
 namespace {
@@ -35,11 +38,30 @@ inline void storeEvent(Event2D* out, uint64_t xyp, uint64_t time)
     std::memcpy(reinterpret_cast<char*>(out) + 8, &time, 8);
 }
 
+evt3::BlockPath blockPath(Evt3DecodePath path)
+{
+    switch (path) {
+    case Evt3DecodePath::Avx2:
+        return {evt3::decodeBlocksAvx2, nullptr, evt3::kAvx2BlockBytes};
+    case Evt3DecodePath::Avx512:
+        return {evt3::decodeBlocksAvx512, evt3::scanBlocksAvx512, evt3::kAvx512BlockBytes};
+    case Evt3DecodePath::Scalar:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 Decoder::~Decoder() = default;
 
-Evt3Decoder::Evt3Decoder() : m_run(kRunCapacity) {}
+Evt3Decoder::Evt3Decoder(Evt3DecodePath path) : m_path(path), m_blocks(blockPath(path)), m_run(kRunCapacity)
+{
+    if (!cpuSupports(path)) {
+        throw std::invalid_argument(std::string("Evt3Decoder: this processor has no ") +
+                                    decodePathName(path));
+    }
+}
 
 uint64_t Evt3Decoder::RateMeter::query()
 {
@@ -97,7 +119,7 @@ void Evt3Decoder::advanceTime(const uint8_t* first, const uint8_t* last)
 
 uint64_t Evt3Decoder::syncThreshold() const
 {
-    return fusionFlag && m_frameEnd != 0 ? m_frameEnd : UINT64_MAX;
+    return fusionFlag && m_state.frameEnd != 0 ? m_state.frameEnd : UINT64_MAX;
 }
 
 Evt3Decoder::Cursor Evt3Decoder::loadCursor()
@@ -147,7 +169,7 @@ template <Evt3Decoder::Mode mode> void Evt3Decoder::timeMoved(Cursor& c)
     if constexpr (mode == Mode::Emit) {
         if (c.time >= c.syncAt) {
             const EventTriggerIn sync(c.triggerId, 2, c.syncAt);
-            m_frameEnd = 0;
+            m_state.frameEnd = 0;
             flushRun(c);
             storeCursor(c);
             if (m_triggerCallback) {
@@ -193,9 +215,9 @@ template <Evt3Decoder::Mode mode> uint64_t Evt3Decoder::run(const uint8_t* first
         return 0;
     }
     uint64_t count = 0;
-    if (m_hasPendingByte) {
-        const uint8_t joined[2] = {m_pendingByte, *first};
-        m_hasPendingByte = false;
+    if (m_state.hasPendingByte) {
+        const uint8_t joined[2] = {m_state.pendingByte, *first};
+        m_state.hasPendingByte = false;
         count += run<mode>(joined, joined + 2);
         if (++first == last) {
             return count;
@@ -204,8 +226,8 @@ template <Evt3Decoder::Mode mode> uint64_t Evt3Decoder::run(const uint8_t* first
     const auto size = static_cast<size_t>(last - first);
     const uint8_t* end = first + (size & ~size_t{1});
     if (end != last) {
-        m_pendingByte = *end;
-        m_hasPendingByte = true;
+        m_state.pendingByte = *end;
+        m_state.hasPendingByte = true;
     }
 
     Cursor c = loadCursor();
@@ -214,7 +236,11 @@ template <Evt3Decoder::Mode mode> uint64_t Evt3Decoder::run(const uint8_t* first
         p = startLoop<mode>(p, end, c);
     }
     if constexpr (mode == Mode::Emit) {
-        mainLoop<mode>(p, end, c);
+        if (m_blocks.decode) {
+            blockLoop(p, end, c);
+        } else {
+            mainLoop<mode>(p, end, c);
+        }
         flushRun(c);
     } else {
         scanLoop<mode>(p, end, c);
@@ -387,8 +413,74 @@ template <Evt3Decoder::Mode mode> void Evt3Decoder::mainLoop(const uint8_t* p, c
     c.counted += counted;
 }
 
+evt3::BlockState Evt3Decoder::blockState(const Cursor& c)
+{
+    evt3::BlockState s;
+    s.highBits = c.epoch | (static_cast<uint64_t>(c.high) << 12);
+    s.high = c.high;
+    s.low = static_cast<uint32_t>(c.time & 0xFFF);
+    s.row = static_cast<uint32_t>(c.rowBits >> 16);
+    s.baseX = c.baseX & 0xFFFF;
+    s.basePolarity = static_cast<uint32_t>(c.basePolBits >> 32);
+    // Blocks are decoded only while the stream time is below the frame end, which keeps the
+    // difference positive there; counting and time-only decoding do not read the limit.
+    s.lowLimit = static_cast<uint32_t>(std::min<uint64_t>(c.syncAt - s.highBits, 0x1000));
+    return s;
+}
+
+void Evt3Decoder::applyBlockState(const evt3::BlockState& s, Cursor& c)
+{
+    c.time = s.highBits | s.low;
+    c.rowBits = static_cast<uint64_t>(s.row) << 16;
+    c.baseX = s.baseX;
+    c.basePolBits = static_cast<uint64_t>(s.basePolarity) << 32;
+}
+
+void Evt3Decoder::blockLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
+{
+    const ptrdiff_t blockBytes = m_blocks.blockBytes;
+    const auto* outLimit =
+        reinterpret_cast<const uint8_t*>(m_run.data() + kRunCapacity - evt3::kMaxBlockRecords);
+    while (end - p >= blockBytes) {
+        // A fusion frame end set at or before the stream time is reported by the next word
+        // decoded one at a time.
+        if (c.time < c.syncAt) {
+            evt3::BlockState s = blockState(c);
+            auto* out = reinterpret_cast<uint8_t*>(c.out);
+            p = m_blocks.decode(p, end, s, out, outLimit);
+            applyBlockState(s, c);
+            c.out = reinterpret_cast<Event2D*>(out);
+            if (end - p < blockBytes) {
+                break;
+            }
+            if (out > outLimit) {
+                flushRun(c);
+                continue;
+            }
+        }
+        // A trigger, a change of TIME_HIGH or the fusion frame end: word by word.
+        mainLoop<Mode::Emit>(p, p + blockBytes, c);
+        p += blockBytes;
+    }
+    mainLoop<Mode::Emit>(p, end, c);
+}
+
 template <Evt3Decoder::Mode mode> void Evt3Decoder::scanLoop(const uint8_t* p, const uint8_t* end, Cursor& c)
 {
+    if (m_blocks.scan) {
+        const ptrdiff_t blockBytes = m_blocks.blockBytes;
+        while (end - p >= blockBytes) {
+            evt3::BlockState s = blockState(c);
+            p = m_blocks.scan(p, end, s, c.counted);
+            applyBlockState(s, c);
+            if (end - p < blockBytes) {
+                break;
+            }
+            // A trigger or a change of TIME_HIGH: word by word.
+            mainLoop<mode>(p, p + blockBytes, c);
+            p += blockBytes;
+        }
+    }
     Evt3ScanState s{};
     const auto load = [&] {
         s.time = c.time;

@@ -10,12 +10,13 @@
 namespace tarvo {
 
 // Decoder of a raw event stream. It keeps its state between calls, so a buffer may end
-// anywhere, even inside a word; the time it reports never goes back.
+// anywhere, even inside a word. Times are reported as the camera sent them: a camera may step
+// back a few µs, so runs are in stream order, not always in strict time order.
 class TARVOHAL_EXPORT Decoder
 {
 public:
-    // Called synchronously from inside decode() on the decoding thread, with consecutive
-    // time-ordered runs; the range is valid only during the call.
+    // Called synchronously from inside decode() on the decoding thread, with consecutive runs
+    // in stream order; the range is valid only during the call.
     using EventsCallback = std::function<void(const Event2D* first, const Event2D* last)>;
     // Called synchronously from inside decode(), in stream order relative to the event runs.
     using TriggerCallback = std::function<void(const EventTriggerIn& trigger)>;
