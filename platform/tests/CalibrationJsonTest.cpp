@@ -220,6 +220,16 @@ TEST_F(CalibrationJson, TextThatIsNotAJsonObjectIsRefused)
     expectRefused(std::string(kStoredBlock) + "}", "it is not JSON");
     expectRefused("[1280, 720]", "it is not a JSON object");
     expectRefused(std::string("{\"dvsWidth\":\"\xff\"}"), "it is not JSON");
+
+    // Deep enough to overflow the stack of anything that copies or prints it level by level.
+    const size_t depth = 300000;
+    std::string deep = kStoredBlock;
+    deep.insert(1, R"("deep":)" + std::string(depth, '[') + std::string(depth, ']') + ",");
+    expectRefused(deep, "it nests deeper than 32 levels");
+    deep = kStoredBlock;
+    deep.insert(1, R"("nested":)" + std::string(30, '[') + std::string(30, ']') + ",");
+    CalibratorParameters params;
+    EXPECT_TRUE(jsonDataToParam(bytesOf(deep), params));
 }
 
 TEST_F(CalibrationJson, FilesThatCannotBeReadAreRefusedWithTheirReason)
@@ -278,7 +288,7 @@ TEST_F(CalibrationJson, RecordsThatCouldNotBeReadBackAreNotWritten)
     refuse(params, "\"apsWidth\" is 0");
     params = sampleRecord();
     params.extras = "[1]";
-    refuse(params, "its extras are not a JSON object");
+    refuse(params, "its extras are not a JSON object of at most 32 levels");
 
     EXPECT_EQ(readText(file("calibration.json")), kStoredBlock);
     EXPECT_EQ(folderContents(), std::vector<std::string>{"calibration.json"});

@@ -20,6 +20,7 @@ namespace {
 constexpr const char* kSource = "base/CalibrationJson";
 constexpr size_t kMaxFileSize = 1 << 20; // a calibration is a few hundred bytes
 constexpr size_t kMatrixValues = 6;
+constexpr int kMaxDepth = 32;
 
 using Json = nlohmann::ordered_json;
 
@@ -117,15 +118,35 @@ bool isRecordKey(const std::string& key)
     return key == kTransformsKey;
 }
 
+// Text that is not JSON, or that nests deeper than kMaxDepth, is refused: copying or printing a
+// value recurses once per level, so deeper values are not even built.
+bool parseJson(const char* first, const char* last, Json& out, std::string& why)
+{
+    bool tooDeep = false;
+    const Json::parser_callback_t limitDepth = [&tooDeep](int depth, Json::parse_event_t, Json&) {
+        tooDeep = tooDeep || depth > kMaxDepth;
+        return depth <= kMaxDepth;
+    };
+    out = Json::parse(first, last, limitDepth, false);
+    if (out.is_discarded()) {
+        why = "it is not JSON";
+        return false;
+    }
+    if (tooDeep) {
+        why = "it nests deeper than 32 levels";
+        return false;
+    }
+    return true;
+}
+
 bool parseRecord(const char* first, const char* last, CalibratorParameters& out, std::string& why)
 {
     // A camera may hand its block over padded with zero bytes.
     while (last != first && last[-1] == '\0') {
         --last;
     }
-    const Json document = Json::parse(first, last, nullptr, false);
-    if (document.is_discarded()) {
-        why = "it is not JSON";
+    Json document;
+    if (!parseJson(first, last, document, why)) {
         return false;
     }
     if (!document.is_object()) {
@@ -207,9 +228,10 @@ bool buildDocument(const CalibratorParameters& params, Json& document, std::stri
     if (params.extras.empty()) {
         return true;
     }
-    const Json extras = Json::parse(params.extras, nullptr, false);
-    if (extras.is_discarded() || !extras.is_object()) {
-        why = "its extras are not a JSON object";
+    Json extras;
+    const char* text = params.extras.data();
+    if (!parseJson(text, text + params.extras.size(), extras, why) || !extras.is_object()) {
+        why = "its extras are not a JSON object of at most 32 levels";
         return false;
     }
     for (const auto& [key, value] : extras.items()) {

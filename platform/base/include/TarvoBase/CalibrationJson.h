@@ -11,7 +11,8 @@ namespace tarvo {
 
 // The calibration record as JSON: an object with the whole numbers "dvsWidth", "dvsHeight",
 // "apsWidth", "apsHeight" (1 to 65535) and "transforms", an object of number arrays that holds
-// at least "0" and "1" with six values or more each; any other key is kept in `extras`.
+// at least "0" and "1" with six values or more each; any other key is kept in `extras`. Text that
+// nests deeper than 32 levels is refused.
 //
 // Each function returns whether it succeeded. On failure it logs why and leaves `params` (or
 // the file at `path`) as it was; it never throws.
