@@ -186,6 +186,26 @@ TEST(SimEventCamera, TriggerEdgesComeAtTheConfiguredFrequencyWhileEnabled)
     }
 }
 
+TEST(SimEventCamera, AStreamNobodyReadsDropsWholeBuffersAndCountsThem)
+{
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-9", 4e6));
+    camera.bringUp();
+    test::StreamReader reader(camera.interface);
+    ASSERT_TRUE(reader.stream().start());
+    EXPECT_EQ(reader.stream().getDroppedBufferCount(), 0u);
+    camera.start();
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (reader.stream().getDroppedBufferCount() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms); // the host is busy elsewhere: nobody reads
+    }
+    ASSERT_GT(reader.stream().getDroppedBufferCount(), 0u);
+    // What is read afterwards still decodes: the device sends the time again after a gap.
+    ASSERT_TRUE(reader.readUntil([&] { return reader.events.size() > 100000; }, 10s));
+    for (size_t i = 1; i < reader.events.size(); ++i) {
+        ASSERT_GE(reader.events[i].timestamp, reader.events[i - 1].timestamp) << i;
+    }
+}
+
 TEST(SimEventCamera, UnpluggedCameraDeliversNothingAndWaitingReadersReturn)
 {
     test::SensorCamera camera(test::eventCameraConfig("STREAM-8", 5e5));
