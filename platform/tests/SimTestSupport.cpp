@@ -135,4 +135,10 @@ bool LogCapture::contains(int level, const std::string& text) const
     return false;
 }
 
+std::vector<std::pair<int, std::string>> LogCapture::lines() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lines;
+}
+
 } // namespace tarvo::test

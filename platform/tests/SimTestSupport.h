@@ -70,6 +70,8 @@ public:
     LogCapture();
     ~LogCapture();
     bool contains(int level, const std::string& text) const;
+    // Every line so far (level, message), in the order logged.
+    std::vector<std::pair<int, std::string>> lines() const;
 
 private:
     mutable std::mutex m_mutex; // guards m_lines (the sink runs on any thread)
