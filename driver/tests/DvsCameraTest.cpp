@@ -382,9 +382,9 @@ TEST(DvsCamera, DestroyingTheCameraReleasesACallerWaitingForABatch)
     EXPECT_FALSE(result.get_future().get());
 }
 
-TEST(DvsCamera, BuffersTheStreamThreadDidNotTakeInTimeAreCounted)
+TEST(DvsCamera, AStreamThreadHeldUpLongLosesBuffersOnlyOnceTheIntakeQueueIsFullAndCountsThem)
 {
-    test::OpenedCamera opened(test::eventCameraConfig("KST-DROP", 4e6));
+    test::OpenedCamera opened(test::eventCameraConfig("KST-DROP", 30e6));
     DvsCamera& camera = *opened.camera;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
@@ -397,6 +397,8 @@ TEST(DvsCamera, BuffersTheStreamThreadDidNotTakeInTimeAreCounted)
     EXPECT_EQ(camera.getDroppedBufferCount(), 0u);
     test::LogCapture log;
     ASSERT_EQ(camera.start(), 0);
+    // The intake keeps taking buffers off the transport while the stream thread is held up,
+    // until its queue is full.
     ASSERT_TRUE(test::eventually([&] { return camera.getDroppedBufferCount() > 0; }));
     release.set_value();
     ASSERT_TRUE(test::eventually([&] { return log.contains(3, "raw buffers in the last second"); }));
@@ -407,7 +409,42 @@ TEST(DvsCamera, BuffersTheStreamThreadDidNotTakeInTimeAreCounted)
 
     // A new run counts from zero.
     ASSERT_TRUE(opened.manager.openCamera("KST-DROP"));
+    ASSERT_EQ(camera.start(), 0);
     EXPECT_EQ(camera.getDroppedBufferCount(), 0u);
+    EXPECT_EQ(camera.stop(), 0);
+}
+
+TEST(DvsCamera, AShortHoldUpOfTheStreamThreadLosesNothing)
+{
+    test::OpenedCamera opened(test::eventCameraConfig("KST-HOLD", 10e6));
+    DvsCamera& camera = *opened.camera;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> blocked{false};
+    std::atomic<uint64_t> events{0}, lastTime{0}, widestGap{0};
+    camera.addEventsStreamHandleCallback([&](Event2D* first, Event2D* last) {
+        if (!blocked.exchange(true)) {
+            released.wait();
+        }
+        for (const Event2D* e = first; e != last; ++e) {
+            if (lastTime > 0 && e->timestamp > lastTime) {
+                widestGap = std::max<uint64_t>(widestGap, e->timestamp - lastTime);
+            }
+            lastTime = e->timestamp;
+        }
+        events += static_cast<uint64_t>(last - first);
+    });
+    ASSERT_EQ(camera.start(), 0);
+    ASSERT_TRUE(test::eventually([&] { return blocked.load(); }));
+    // Held for half a second of the camera's clock: 25 times what the transport holds at this rate.
+    const uint64_t heldAt = opened.device->clockUs();
+    ASSERT_TRUE(test::eventually([&] { return opened.device->clockUs() >= heldAt + 500000; }));
+    release.set_value();
+    ASSERT_TRUE(test::eventually([&] { return events > 8000000; }));
+    EXPECT_EQ(camera.stop(), 0);
+    EXPECT_EQ(camera.getDroppedBufferCount(), 0u);
+    // A lost buffer would leave a gap of milliseconds in a stream of an event every 0.1 µs.
+    EXPECT_LT(widestGap, 1000u);
 }
 
 TEST(DvsCamera, TheRecorderGetsEveryRawBufferBeforeItIsDecoded)

@@ -12,7 +12,7 @@ using namespace std::chrono_literals;
 
 TEST(PeriodicThread, RunsItsJobEachPeriodUntilStopped)
 {
-    PeriodicThread thread("test/PeriodicThread");
+    PeriodicThread thread("test/PeriodicThread", "test-periodic");
     std::atomic<int> runs{0};
     thread.start(5ms, [&] { ++runs; });
     ASSERT_TRUE(test::eventually([&] { return runs >= 3; }));
@@ -24,7 +24,7 @@ TEST(PeriodicThread, RunsItsJobEachPeriodUntilStopped)
 
 TEST(PeriodicThread, StopWakesASleepingThreadAtOnce)
 {
-    PeriodicThread thread("test/PeriodicThread");
+    PeriodicThread thread("test/PeriodicThread", "test-periodic");
     std::atomic<int> runs{0};
     thread.start(std::chrono::hours(1), [&] { ++runs; });
     const auto begin = std::chrono::steady_clock::now();
@@ -35,7 +35,7 @@ TEST(PeriodicThread, StopWakesASleepingThreadAtOnce)
 
 TEST(PeriodicThread, AJobMayStopItsOwnThreadAndAThrowingJobKeepsItRunning)
 {
-    PeriodicThread thread("test/PeriodicThread");
+    PeriodicThread thread("test/PeriodicThread", "test-periodic");
     test::LogCapture log;
     std::atomic<int> runs{0};
     thread.start(2ms, [&] {

@@ -87,8 +87,9 @@ private:
     virtual RawEventStreamFormat getRawEventStreamFormat() = 0;
 
 public:
-    // Raw buffers the transport dropped since the last start() because the stream thread did
-    // not take them in time (each is a gap in the stream); still readable after stop().
+    // Raw buffers lost since the last start() because they were not taken in time, by the
+    // transport or by the camera's own queue when the stream thread falls far behind; each is a
+    // gap in the stream. Still readable after stop(); logged once a second while it grows.
     virtual uint64_t getDroppedBufferCount() const = 0;
 
     CameraDescription getDescription() const;

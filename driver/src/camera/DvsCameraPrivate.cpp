@@ -1,6 +1,7 @@
 #include "camera/DvsCameraPrivate.h"
 
 #include "DriverLog.h"
+#include "camera/ThreadName.h"
 
 #include <chrono>
 #include <stdexcept>
@@ -17,7 +18,7 @@ constexpr std::chrono::milliseconds kStatisticPeriod{1000};
 DvsCameraPrivate::DvsCameraPrivate(const CameraDescription& description)
     : DvsCamera(description), m_eventCallbacks(kLogSource, "Event callback"),
       m_triggerCallbacks(kLogSource, "Trigger callback"), m_batcher(kLogSource),
-      m_recorder(createRawStreamRecorder()), m_statisticThread(kLogSource)
+      m_recorder(createRawStreamRecorder()), m_statisticThread(kLogSource, "tarvo-stats")
 {
     m_fileInfo.serial_number = description.serial;
 }
@@ -106,6 +107,7 @@ int DvsCameraPrivate::start()
     }
     m_running = 1;
     m_statisticThread.start(kStatisticPeriod, [this] { statisticTick(); });
+    m_intake.start(*m_sensor, [this] { return DvsCameraPrivate::isConnected(); });
     m_streamThread = std::thread(&DvsCameraPrivate::streamLoop, this);
     return 0;
 }
@@ -130,6 +132,7 @@ int DvsCameraPrivate::stopStreaming()
 int DvsCameraPrivate::tearDown()
 {
     int result = 0;
+    m_intake.stop(); // also wakes the stream thread if it waits for a buffer
     if (!onStreamThread() && m_streamThread.joinable()) {
         try {
             m_streamThread.join();
@@ -187,13 +190,14 @@ bool DvsCameraPrivate::onStreamThread() const
 
 void DvsCameraPrivate::streamLoop()
 {
+    nameThisThread("tarvo-stream");
     m_streamThreadId = std::this_thread::get_id();
     try {
         while (m_running == 1) {
-            const auto buffer = m_sensor->getNextBuffer();
-            if (buffer && *buffer) {
-                takeBuffer(**buffer);
-            } else if (!DvsCameraPrivate::isConnected()) {
+            if (const auto buffer = m_intake.next()) {
+                takeBuffer(*buffer);
+            } else if (m_intake.deviceLost()) {
+                // What arrived before the device went is decoded; then the camera stops itself.
                 stopStreaming();
                 TARVO_LOG(log::kInfo, "Loss connection to the camera, camera loop thread exited.");
                 break;
@@ -252,7 +256,8 @@ void DvsCameraPrivate::setStatisticInfoCallback(StatisticInfoCallback callback)
 uint64_t DvsCameraPrivate::getDroppedBufferCount() const
 {
     std::lock_guard<std::mutex> lock(m_sensorMutex);
-    return m_sensor ? m_sensor->getDroppedBufferCount() - m_droppedAtStart : 0;
+    const uint64_t transport = m_sensor ? m_sensor->getDroppedBufferCount() - m_droppedAtStart : 0;
+    return transport + m_intake.droppedBuffers();
 }
 
 int DvsCameraPrivate::startRecording(std::string path)

@@ -5,6 +5,7 @@
 #include "TarvoHal/Decoder.h"
 #include "TarvoHal/Interface.h"
 #include "TarvoHal/RegisterController.h"
+#include "camera/BufferIntake.h"
 #include "camera/CallbackRegistry.h"
 #include "camera/EventBatcher.h"
 #include "camera/PeriodicThread.h"
@@ -23,10 +24,11 @@ namespace tarvo {
 // count and by time, the statistic thread and the hand-off to the recorder. The device class
 // above it opens the transport, creates decoder and sensor in init() and sets m_inited.
 //
-// Threads: application threads call the public operations; start() runs the stream thread and
-// the statistic thread, which stop() (from any thread, callbacks included) ends. The stream
-// thread and the statistic thread never call a virtual operation of the camera, so that they
-// stay sound while a derived class is being destroyed.
+// Threads: application threads call the public operations; start() runs an intake thread that
+// takes the raw buffers off the transport (BufferIntake), the stream thread that works through
+// them, and the statistic thread; stop() (from any thread, callbacks included) ends them. The
+// camera's threads never call a virtual operation of the camera, so that they stay sound while a
+// derived class is being destroyed.
 class DvsCameraPrivate : public DvsCamera
 {
 public:
@@ -100,6 +102,7 @@ private:
     mutable std::mutex m_sensorMutex;
     std::unique_ptr<Sensor> m_sensor;
 
+    BufferIntake m_intake;
     std::atomic<int> m_running{0};
     std::mutex m_stopMutex; // guards m_stopDone
     std::condition_variable m_stopDoneCondition;

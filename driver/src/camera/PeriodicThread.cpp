@@ -1,13 +1,17 @@
 #include "camera/PeriodicThread.h"
 
 #include "TarvoBase/Logger.h"
+#include "camera/ThreadName.h"
 
 #include <exception>
 #include <system_error>
 
 namespace tarvo {
 
-PeriodicThread::PeriodicThread(const char* logSource) : m_logSource(logSource) {}
+PeriodicThread::PeriodicThread(const char* logSource, const char* threadName)
+    : m_logSource(logSource), m_threadName(threadName)
+{
+}
 
 PeriodicThread::~PeriodicThread()
 {
@@ -63,6 +67,7 @@ bool PeriodicThread::isCurrentThread() const
 void PeriodicThread::run(std::chrono::milliseconds period, const std::function<void()>& job)
 {
     using Clock = std::chrono::steady_clock;
+    nameThisThread(m_threadName);
     m_threadId = std::this_thread::get_id();
     auto next = Clock::now() + period;
     std::unique_lock<std::mutex> lock(m_mutex);

@@ -16,8 +16,9 @@ namespace tarvo {
 class PeriodicThread
 {
 public:
-    // `logSource` names the owner in the line logged when a job throws.
-    explicit PeriodicThread(const char* logSource);
+    // `logSource` names the owner in the line logged when a job throws; `threadName` (at most 15
+    // characters) names the thread.
+    PeriodicThread(const char* logSource, const char* threadName);
     ~PeriodicThread();
 
     PeriodicThread(const PeriodicThread&) = delete;
@@ -36,6 +37,7 @@ private:
     void run(std::chrono::milliseconds period, const std::function<void()>& job);
 
     const char* m_logSource;
+    const char* m_threadName;
     std::mutex m_mutex; // guards m_stopRequested
     std::condition_variable m_wake;
     bool m_stopRequested = false;
