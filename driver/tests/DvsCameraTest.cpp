@@ -3,7 +3,6 @@
 #include "CameraTestSupport.h"
 #include "TarvoHal/DecoderFactory.h"
 #include "TarvoSim/SimBus.h"
-#include "TarvoSim/SyntheticScene.h"
 #include "camera/DvsCameraPrivate.h"
 #include "camera/TarvoKestrel.h"
 #include "sensor/Imx636Sequences.h"
@@ -43,6 +42,25 @@ struct Received
     size_t runs = 0;
     std::vector<EventTriggerIn> triggers;
     std::vector<std::pair<Clock::time_point, VxStatisticInfo>> statistics;
+};
+
+// Holds the stream thread up in the first event callback that calls it, until release().
+class HoldUp
+{
+public:
+    void holdOnce()
+    {
+        if (!m_holding.exchange(true)) {
+            m_released.wait();
+        }
+    }
+    bool holding() const { return m_holding; }
+    void release() { m_release.set_value(); }
+
+private:
+    std::promise<void> m_release;
+    std::shared_future<void> m_released = m_release.get_future().share();
+    std::atomic<bool> m_holding{false};
 };
 
 uint32_t collectEvents(DvsCamera& camera, Received& received)
@@ -175,13 +193,8 @@ TEST(DvsCamera, EventsArriveExactlyAsTheCameraSentThem)
     ASSERT_TRUE(received.waitUntil([&] { return received.events.size() >= 300000; }));
     opened.camera->stop();
 
-    sim::SceneOptions options;
-    options.eventsPerSecond = 1e6;
-    options.seed = config.seed;
-    sim::SyntheticScene scene(options, 0);
-    std::vector<Event2D> expected;
-    std::vector<EventTriggerIn> none;
-    scene.generate(0, 244 * 4096, expected, none); // the loop the simulator plays at 1 Mev/s
+    const std::vector<Event2D> expected = test::sceneLoop(1e6, config.seed);
+    ASSERT_GE(expected.size(), 300000u);
     std::lock_guard<std::mutex> lock(received.mutex);
     for (size_t i = 0; i < 300000; ++i) {
         ASSERT_EQ(received.events[i], expected[i]) << i;
@@ -375,7 +388,7 @@ TEST(DvsCamera, DestroyingTheCameraReleasesACallerWaitingForABatch)
         std::vector<Event2D> batch;
         result.set_value(raw->getNextBatch(batch));
     });
-    ASSERT_TRUE(test::eventually([&] { return batcher->waiters(EventBatcher::BY_COUNT) == 1; }));
+    ASSERT_TRUE(test::eventually([&] { return batcher->progress(EventBatcher::BY_COUNT).waiters == 1; }));
     manager.reset();
     camera.reset();
     caller.join();
@@ -386,21 +399,15 @@ TEST(DvsCamera, AStreamThreadHeldUpLongLosesBuffersOnlyOnceTheIntakeQueueIsFullA
 {
     test::OpenedCamera opened(test::eventCameraConfig("KST-DROP", 30e6));
     DvsCamera& camera = *opened.camera;
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<bool> blocked{false};
-    camera.addEventsStreamHandleCallback([&](Event2D*, Event2D*) {
-        if (!blocked.exchange(true)) {
-            released.wait(); // a consumer that holds the stream thread up
-        }
-    });
+    HoldUp slowConsumer;
+    camera.addEventsStreamHandleCallback([&](Event2D*, Event2D*) { slowConsumer.holdOnce(); });
     EXPECT_EQ(camera.getDroppedBufferCount(), 0u);
     test::LogCapture log;
     ASSERT_EQ(camera.start(), 0);
     // The intake keeps taking buffers off the transport while the stream thread is held up,
     // until its queue is full.
     ASSERT_TRUE(test::eventually([&] { return camera.getDroppedBufferCount() > 0; }));
-    release.set_value();
+    slowConsumer.release();
     ASSERT_TRUE(test::eventually([&] { return log.contains(3, "raw buffers in the last second"); }));
     EXPECT_EQ(camera.stop(), 0);
     const uint64_t dropped = camera.getDroppedBufferCount();
@@ -418,14 +425,10 @@ TEST(DvsCamera, AShortHoldUpOfTheStreamThreadLosesNothing)
 {
     test::OpenedCamera opened(test::eventCameraConfig("KST-HOLD", 10e6));
     DvsCamera& camera = *opened.camera;
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<bool> blocked{false};
+    HoldUp slowConsumer;
     std::atomic<uint64_t> events{0}, lastTime{0}, widestGap{0};
     camera.addEventsStreamHandleCallback([&](Event2D* first, Event2D* last) {
-        if (!blocked.exchange(true)) {
-            released.wait();
-        }
+        slowConsumer.holdOnce();
         for (const Event2D* e = first; e != last; ++e) {
             if (lastTime > 0 && e->timestamp > lastTime) {
                 widestGap = std::max<uint64_t>(widestGap, e->timestamp - lastTime);
@@ -435,11 +438,11 @@ TEST(DvsCamera, AShortHoldUpOfTheStreamThreadLosesNothing)
         events += static_cast<uint64_t>(last - first);
     });
     ASSERT_EQ(camera.start(), 0);
-    ASSERT_TRUE(test::eventually([&] { return blocked.load(); }));
+    ASSERT_TRUE(test::eventually([&] { return slowConsumer.holding(); }));
     // Held for half a second of the camera's clock: 25 times what the transport holds at this rate.
     const uint64_t heldAt = opened.device->clockUs();
     ASSERT_TRUE(test::eventually([&] { return opened.device->clockUs() >= heldAt + 500000; }));
-    release.set_value();
+    slowConsumer.release();
     ASSERT_TRUE(test::eventually([&] { return events > 8000000; }));
     EXPECT_EQ(camera.stop(), 0);
     EXPECT_EQ(camera.getDroppedBufferCount(), 0u);

@@ -33,13 +33,13 @@ protected:
     // Starts a caller in getNextBatch and returns once it waits.
     std::future<std::pair<bool, std::vector<Event2D>>> waitingCaller(EventBatcher::Mode mode)
     {
-        const uint32_t before = batcher.waiters(mode);
+        const uint32_t before = batcher.progress(mode).waiters;
         auto caller = std::async(std::launch::async, [this] {
             std::vector<Event2D> batch;
             const bool delivered = batcher.getNextBatch(batch);
             return std::make_pair(delivered, std::move(batch));
         });
-        EXPECT_TRUE(test::eventually([&] { return batcher.waiters(mode) > before; }));
+        EXPECT_TRUE(test::eventually([&] { return batcher.progress(mode).waiters > before; }));
         return caller;
     }
 
@@ -50,9 +50,9 @@ protected:
         std::vector<std::vector<Event2D>> batches;
         auto caller = waitingCaller(EventBatcher::BY_TIME);
         for (const Event2D& event : events) {
-            const uint64_t before = batcher.handOvers(EventBatcher::BY_TIME);
+            const uint64_t before = batcher.progress(EventBatcher::BY_TIME).handOvers;
             add({event});
-            if (batcher.handOvers(EventBatcher::BY_TIME) != before) {
+            if (batcher.progress(EventBatcher::BY_TIME).handOvers != before) {
                 auto [delivered, batch] = caller.get();
                 EXPECT_TRUE(delivered);
                 batches.push_back(std::move(batch));
@@ -83,7 +83,8 @@ TEST_F(EventBatcherTest, ACountBatchIsHandedOverOnlyWhenAnEventBeyondItArrives)
     const auto big = run(300000, 0);
     auto caller = waitingCaller(EventBatcher::BY_COUNT);
     add(big);
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_COUNT), 2u); // 300000 = 2 × 131072 + 37856 collected
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_COUNT).handOvers,
+              2u); // 300000 = 2 × 131072 + 37856 collected
     const auto [delivered, batch] = caller.get();
     ASSERT_TRUE(delivered);
     ASSERT_EQ(batch.size(), 131072u);
@@ -92,10 +93,10 @@ TEST_F(EventBatcherTest, ACountBatchIsHandedOverOnlyWhenAnEventBeyondItArrives)
 
     // 37856 collected + 93216 fills the third batch exactly: not handed over yet.
     add(run(131072 - (300000 - 2 * 131072), 300000));
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_COUNT), 2u);
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_COUNT).handOvers, 2u);
     auto next = waitingCaller(EventBatcher::BY_COUNT);
     add(run(1, 400000));
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_COUNT), 3u);
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_COUNT).handOvers, 3u);
     const auto [third, thirdBatch] = next.get();
     ASSERT_TRUE(third);
     ASSERT_EQ(thirdBatch.size(), 131072u);
@@ -124,7 +125,7 @@ TEST_F(EventBatcherTest, EachBatchGoesToOneCallerOnly)
     auto second = waitingCaller(EventBatcher::BY_COUNT);
     add(run(11, 0));
     // One caller took the batch; the other still waits and gets the next one, not an empty list.
-    ASSERT_TRUE(test::eventually([&] { return batcher.waiters(EventBatcher::BY_COUNT) == 1; }));
+    ASSERT_TRUE(test::eventually([&] { return batcher.progress(EventBatcher::BY_COUNT).waiters == 1; }));
     add(run(10, 100));
     const auto a = first.get();
     const auto b = second.get();
@@ -139,13 +140,13 @@ TEST_F(EventBatcherTest, TimeBatchesCoverTheirWindowsAndAGapGivesEmptyBatches)
     batcher.open();
     ASSERT_TRUE(batcher.setBatchEventsTime(10000));
     add(run(50, 1000, 100)); // 1000 .. 5900: inside the first window [1000, 11000)
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_TIME), 0u);
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_TIME).handOvers, 0u);
     // A 35 ms gap: the next run hands over the batch before the gap and the empty windows
     // [11000, 21000), [21000, 31000), [31000, 41000) before its own.
     const auto after = run(10, 41000);
     auto caller = waitingCaller(EventBatcher::BY_TIME);
     add(after);
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_TIME), 4u);
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_TIME).handOvers, 4u);
     const auto [delivered, batch] = caller.get();
     ASSERT_TRUE(delivered);
     // The caller gets the newest batch when it wakes: the first or one of the empty ones.
@@ -159,7 +160,7 @@ TEST_F(EventBatcherTest, AnEventExactlyAtTheWindowEndStartsTheNextBatch)
     batcher.open();
     batcher.setBatchEventsTime(100);
     add(run(3, 0, 50)); // 0, 50, 100
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_TIME), 1u);
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_TIME).handOvers, 1u);
     auto caller = waitingCaller(EventBatcher::BY_TIME);
     add(run(1, 200));
     const auto [delivered, batch] = caller.get();
@@ -221,7 +222,7 @@ TEST_F(EventBatcherTest, AVeryLongGapHandsOverABoundedNumberOfEmptyBatches)
     add(run(1, 0));
     add(run(1, 3600ull * 1000000)); // an hour later: 360 million windows
     // The batch before the gap, then the last of the empty windows only.
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_TIME), EventBatcher::kMaxEmptyWindows + 1);
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_TIME).handOvers, EventBatcher::kMaxEmptyWindows + 1);
 }
 
 TEST_F(EventBatcherTest, ZeroCountAndZeroSpanAreRefusedAndChangeNothing)
@@ -233,8 +234,8 @@ TEST_F(EventBatcherTest, ZeroCountAndZeroSpanAreRefusedAndChangeNothing)
     EXPECT_FALSE(batcher.setBatchEventsTime(0));
     EXPECT_TRUE(log.contains(3, "A batch of 0 events is refused"));
     add(run(6, 0));
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_COUNT), 1u);
-    EXPECT_EQ(batcher.handOvers(EventBatcher::BY_TIME), 0u);
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_COUNT).handOvers, 1u);
+    EXPECT_EQ(batcher.progress(EventBatcher::BY_TIME).handOvers, 0u);
 }
 
 TEST_F(EventBatcherTest, SwitchingModesReleasesCallersOfTheOldModeAndKeepsWhatWasCollected)
@@ -289,7 +290,7 @@ TEST(EventBatcher, DestructionWaitsForTheCallersItWakes)
         EXPECT_FALSE(raw->getNextBatch(batch));
         returned = true;
     });
-    ASSERT_TRUE(test::eventually([&] { return raw->waiters(EventBatcher::BY_COUNT) == 1; }));
+    ASSERT_TRUE(test::eventually([&] { return raw->progress(EventBatcher::BY_COUNT).waiters == 1; }));
     batcher.reset();
     caller.join();
     EXPECT_TRUE(returned);

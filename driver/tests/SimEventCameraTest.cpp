@@ -6,7 +6,6 @@
 #include "TarvoHal/Imx636TriggerIn.h"
 #include "TarvoHal/UsbInterface.h"
 #include "TarvoSim/SimBus.h"
-#include "TarvoSim/SyntheticScene.h"
 
 #include <gtest/gtest.h>
 
@@ -82,13 +81,7 @@ TEST(SimEventCamera, UnpacedStreamDecodesToTheSceneExactly)
         EXPECT_EQ(size, 0x20000u); // an unpaced camera always fills its transfers
     }
 
-    sim::SceneOptions options;
-    options.eventsPerSecond = 1e6;
-    options.seed = config.seed;
-    sim::SyntheticScene scene(options, 0);
-    std::vector<Event2D> expected;
-    std::vector<EventTriggerIn> none;
-    scene.generate(0, 244 * 4096, expected, none); // the loop a 1 Mev/s scene uses
+    const std::vector<Event2D> expected = test::sceneLoop(1e6, config.seed);
     ASSERT_GE(expected.size(), 300000u);
     for (size_t i = 0; i < 300000; ++i) {
         ASSERT_EQ(reader.events[i], expected[i]) << i;

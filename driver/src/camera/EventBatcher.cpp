@@ -28,51 +28,39 @@ EventBatcher::~EventBatcher()
 
 bool EventBatcher::setBatchEventsNum(uint64_t count)
 {
-    if (count == 0) {
-        Logger::Instance().log_(3, m_logSource, __LINE__,
-                                "A batch of 0 events is refused; batching is unchanged");
-        return false;
-    }
-    {
-        std::lock_guard<std::mutex> lock(m_modeMutex);
-        m_count = count;
-    }
-    request(BY_COUNT);
-    return true;
+    return request(BY_COUNT, count);
 }
 
 bool EventBatcher::setBatchEventsTime(uint64_t us)
 {
-    if (us == 0) {
-        Logger::Instance().log_(3, m_logSource, __LINE__,
-                                "A batch of 0 µs is refused; batching is unchanged");
+    return request(BY_TIME, us);
+}
+
+bool EventBatcher::request(Mode mode, uint64_t size)
+{
+    if (size == 0) {
+        Logger::Instance().log_(3, m_logSource, __LINE__, "A batch of 0 %s is refused; batching is unchanged",
+                                mode == BY_COUNT ? "events" : "µs");
         return false;
     }
     {
         std::lock_guard<std::mutex> lock(m_modeMutex);
-        m_spanUs = us;
-    }
-    request(BY_TIME);
-    return true;
-}
-
-void EventBatcher::request(Mode mode)
-{
-    {
-        std::lock_guard<std::mutex> lock(m_modeMutex);
+        (mode == BY_COUNT ? m_count : m_spanUs) = size;
         if (m_requested == mode) {
-            return;
+            return true;
         }
         m_requested = mode;
+        ++m_modeChanges;
     }
-    // Whoever waits for a batch of the old mode would wait for nothing.
+    // Whoever waits for a batch of the old mode would wait for nothing. Taking each lane's lock
+    // once orders the change before a waiter's next look at it.
     for (Lane* lane : {&m_countLane, &m_timeLane}) {
         {
             std::lock_guard<std::mutex> lock(lane->mutex);
-            ++lane->modeChanges;
         }
         lane->changed.notify_all();
     }
+    return true;
 }
 
 EventBatcher::Settings EventBatcher::settingsInEffect()
@@ -166,6 +154,8 @@ void EventBatcher::handOver(Lane& lane)
 bool EventBatcher::getNextBatch(std::vector<Event2D>& events)
 {
     events.clear();
+    // Read before the mode, so that a change after this point ends the wait.
+    const uint64_t modeChanges = m_modeChanges.load();
     Lane* lane = laneOf(settingsInEffect().mode);
     if (lane == nullptr) {
         return false;
@@ -175,10 +165,9 @@ bool EventBatcher::getNextBatch(std::vector<Event2D>& events)
         return false;
     }
     const uint64_t since = lane->handOvers;
-    const uint64_t modeChanges = lane->modeChanges;
     auto fresh = [&] { return lane->handOvers != since && lane->taken != lane->handOvers; };
     ++lane->waiters;
-    lane->changed.wait(lock, [&] { return fresh() || !lane->open || lane->modeChanges != modeChanges; });
+    lane->changed.wait(lock, [&] { return fresh() || !lane->open || m_modeChanges.load() != modeChanges; });
     --lane->waiters;
     const bool delivered = fresh();
     if (delivered) {
@@ -218,24 +207,14 @@ void EventBatcher::setOpen(bool open)
     }
 }
 
-uint64_t EventBatcher::handOvers(Mode mode)
+EventBatcher::Progress EventBatcher::progress(Mode mode)
 {
     Lane* lane = laneOf(mode);
     if (lane == nullptr) {
-        return 0;
+        return {};
     }
     std::lock_guard<std::mutex> lock(lane->mutex);
-    return lane->handOvers;
-}
-
-uint32_t EventBatcher::waiters(Mode mode)
-{
-    Lane* lane = laneOf(mode);
-    if (lane == nullptr) {
-        return 0;
-    }
-    std::lock_guard<std::mutex> lock(lane->mutex);
-    return lane->waiters;
+    return {lane->handOvers, lane->waiters};
 }
 
 } // namespace tarvo

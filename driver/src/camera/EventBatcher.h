@@ -2,6 +2,7 @@
 
 #include "TarvoBase/EventTypes.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -56,10 +57,14 @@ public:
     void open();
     void close();
 
-    // Batches handed over so far, and callers waiting, in a mode (tests follow the batching
-    // with them).
-    uint64_t handOvers(Mode mode);
-    uint32_t waiters(Mode mode);
+    // Batches handed over so far and callers waiting, in one mode (tests follow the batching
+    // with it).
+    struct Progress
+    {
+        uint64_t handOvers = 0;
+        uint32_t waiters = 0;
+    };
+    Progress progress(Mode mode);
 
 private:
     // The batches of one mode.
@@ -71,7 +76,6 @@ private:
         std::vector<Event2D> collecting;
         uint64_t handOvers = 0; // batches completed so far
         uint64_t taken = 0;     // the hand-over a waiter last took
-        uint64_t modeChanges = 0;
         uint32_t waiters = 0;
         bool open = false;
     };
@@ -84,7 +88,8 @@ private:
     };
 
     Settings settingsInEffect();
-    void request(Mode mode);
+    // Sets the batch size of `mode` (events or µs) and requests that mode.
+    bool request(Mode mode, uint64_t size);
     void addByCount(const Event2D* first, const Event2D* last, uint64_t count);
     void addByTime(const Event2D* first, const Event2D* last, uint64_t spanUs);
     void handOver(Lane& lane);
@@ -97,6 +102,8 @@ private:
     Mode m_inEffect = NO_BATCHING;
     uint64_t m_count = kDefaultCount;
     uint64_t m_spanUs = kDefaultSpanUs;
+    // Changes of the requested mode; written under m_modeMutex, read by waiters under a lane's.
+    std::atomic<uint64_t> m_modeChanges{0};
     Lane m_countLane;
     Lane m_timeLane;
 };
