@@ -106,6 +106,7 @@ int DvsCameraPrivate::start()
         m_stopDone = false;
     }
     m_running = 1;
+    std::lock_guard<std::mutex> creating(m_threadsMutex);
     m_statisticThread.start(kStatisticPeriod, [this] { statisticTick(); });
     m_intake.start(*m_sensor, [this] { return DvsCameraPrivate::isConnected(); });
     m_streamThread = std::thread(&DvsCameraPrivate::streamLoop, this);
@@ -229,6 +230,11 @@ void DvsCameraPrivate::eventsArrived(const Event2D* first, const Event2D* last)
 
 void DvsCameraPrivate::statisticTick()
 {
+    {
+        // The threads started after this one are complete once start() lets go of this lock; a
+        // stop() from the statistic callback joins them.
+        std::lock_guard<std::mutex> created(m_threadsMutex);
+    }
     const uint64_t dropped = getDroppedBufferCount();
     if (dropped > m_droppedReported) {
         TARVO_LOG(log::kWarning, "Camera %s dropped %llu raw buffers in the last second (not taken in time)",

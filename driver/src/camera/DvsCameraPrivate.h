@@ -107,6 +107,9 @@ private:
     std::mutex m_stopMutex; // guards m_stopDone
     std::condition_variable m_stopDoneCondition;
     bool m_stopDone = true; // the last run's tear-down has finished; its threads may be joined
+    // Held by start() while it creates the threads; the statistic thread, started first, takes it
+    // before it may touch the others' thread objects.
+    std::mutex m_threadsMutex;
     std::thread m_streamThread;
     std::atomic<std::thread::id> m_streamThreadId{}; // set by the stream thread itself
 

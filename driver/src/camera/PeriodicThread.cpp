@@ -22,10 +22,10 @@ PeriodicThread::~PeriodicThread()
 void PeriodicThread::start(std::chrono::milliseconds period, std::function<void()> job)
 {
     join();
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopRequested = false;
-    }
+    // Assigned under the lock that run() takes first, so that the job sees the thread object
+    // complete when it calls stop().
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stopRequested = false;
     m_thread = std::thread([this, period, job = std::move(job)] { run(period, job); });
 }
 

@@ -38,7 +38,7 @@ private:
 
     const char* m_logSource;
     const char* m_threadName;
-    std::mutex m_mutex; // guards m_stopRequested
+    std::mutex m_mutex; // guards m_stopRequested, and m_thread while start() assigns it
     std::condition_variable m_wake;
     bool m_stopRequested = false;
     std::thread m_thread;
