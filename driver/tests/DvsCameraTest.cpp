@@ -182,6 +182,19 @@ TEST(DvsCamera, StartTwiceAndStopTwiceChangeNothingMore)
     EXPECT_TRUE(second.lines().empty());
 }
 
+TEST(DvsCamera, StartingACameraThatIsGoneFails)
+{
+    test::OpenedCamera opened(test::eventCameraConfig("KST-GONE", 5e5));
+    opened.device->unplug();
+    test::LogCapture log;
+    EXPECT_EQ(opened.camera->start(), -1);
+    EXPECT_TRUE(log.contains(4, "Camera KST-GONE did not start streaming"));
+    std::vector<Event2D> batch;
+    opened.camera->setBatchEventsNum(10);
+    EXPECT_FALSE(opened.camera->getNextBatch(batch));
+    EXPECT_EQ(opened.camera->stop(), 0);
+}
+
 TEST(DvsCamera, EventsArriveExactlyAsTheCameraSentThem)
 {
     sim::DeviceConfig config = test::eventCameraConfig("KST-EXACT", 1e6);

@@ -278,6 +278,23 @@ TEST_F(EventBatcherTest, CloseWakesWaitingCallersAndLaterCallersReturnAtOnce)
     EXPECT_FALSE(batcher.getNextBatch(batch));
 }
 
+TEST_F(EventBatcherTest, ANewStreamStartsWithoutWhatTheLastOneLeft)
+{
+    batcher.open();
+    batcher.setBatchEventsTime(1000);
+    add(run(10, 5000000)); // collected, not handed over
+    batcher.close();
+    // A restarted camera's time base may begin again far below the old events.
+    batcher.open();
+    add(run(10, 100));
+    auto caller = waitingCaller(EventBatcher::BY_TIME);
+    add(run(1, 1100));
+    const auto [delivered, batch] = caller.get();
+    ASSERT_TRUE(delivered);
+    ASSERT_EQ(batch.size(), 10u);
+    EXPECT_EQ(batch.front().timestamp, 100u);
+}
+
 TEST(EventBatcher, DestructionWaitsForTheCallersItWakes)
 {
     auto batcher = std::make_unique<EventBatcher>("test/EventBatcher");
