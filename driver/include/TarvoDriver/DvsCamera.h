@@ -24,14 +24,18 @@ class DvsCameraManager;
 // Life cycle: opened (initialised) → start() → stop(). A stopped camera needs opening again
 // through the manager before it can start. Callbacks may be added before or while streaming.
 //
-// Threads: every public operation may be called from any application thread; the camera runs a
-// stream thread (decoding, batching, event and trigger callbacks) and a statistic thread.
+// Threads: every public operation may be called from any application thread. While streaming
+// the camera runs an intake thread (raw buffers off the transport), a stream thread (decoding,
+// batching, event and trigger callbacks) and a statistic thread. A callback may call stop(); it
+// must not call start() or open the camera (both throw std::logic_error there), and an exception
+// it throws is logged without ending the stream.
 class TARVODRIVER_EXPORT DvsCamera
 {
 public:
-    // Called on the stream thread with a run of decoded events [first, last) in stream order.
-    // The range is the decoder's own output, valid only during the call, and shared by every
-    // callback of the run. A callback must not add or remove event callbacks of its camera.
+    // Called on the stream thread with a run of decoded events [first, last) in stream order, in
+    // which a camera's time may step back a few µs. The range is the decoder's own output, valid
+    // only during the call, and shared by every callback of the run. A callback must not add or
+    // remove event callbacks of its camera (that throws std::logic_error).
     using EventsCallback = std::function<void(Event2D* first, Event2D* last)>;
     // Called on the stream thread with each trigger edge, by value, in stream order with the
     // events. A callback must not add or remove trigger callbacks of its camera.
