@@ -16,19 +16,21 @@
 namespace tarvo {
 namespace {
 
-// A back end beside the simulator that finds nothing and counts how often each family is asked.
+// A back end beside the simulator that finds nothing and notes which family is asked, in order.
 class CountingBackend : public DeviceBackend
 {
 public:
     std::vector<CameraDescription> enumerate(DeviceFamily family) override
     {
         ++asked[family];
+        order.push_back(family);
         return {};
     }
     std::shared_ptr<DeviceLink> open(DeviceFamily, const CameraDescription&) override { return nullptr; }
     bool forceNetworkConfig(const CameraDescription&, uint32_t, uint32_t, uint32_t) override { return false; }
 
     std::map<DeviceFamily, int> asked;
+    std::vector<DeviceFamily> order;
 };
 
 sim::DeviceConfig usbCamera(const std::string& serial, uint16_t vendorId, uint16_t productId)
@@ -86,6 +88,11 @@ TEST_F(CameraManagerTest, WithNoCameraEachUsbEventSearchAsksTwiceTheOthersOnce)
     EXPECT_EQ(counter->asked[DeviceFamily::UsbEventCamera], 6);
     EXPECT_EQ(counter->asked[DeviceFamily::UsbFusionCamera], 1);
     EXPECT_EQ(counter->asked[DeviceFamily::EthEventCamera], 1);
+    // EVK4, EVK5 and Kestrel on USB, twice each, then the fusion camera, then Ethernet.
+    const auto usb = DeviceFamily::UsbEventCamera;
+    EXPECT_EQ(counter->order,
+              (std::vector<DeviceFamily>{usb, usb, usb, usb, usb, usb, DeviceFamily::UsbFusionCamera,
+                                         DeviceFamily::EthEventCamera}));
     EXPECT_TRUE(manager.getCameraDescs().empty());
 }
 
@@ -123,11 +130,13 @@ TEST_F(CameraManagerTest, DescriptionsListEventCamerasThenFusionCamerasEachInSer
 
 TEST_F(CameraManagerTest, ACameraFoundByTwoSearchesIsTheFirstSearchsObjectAndCountsTwice)
 {
-    test::attachOnly({ethernetCamera("TWIN"), kestrel("TWIN")});
-    EXPECT_EQ(manager.updateCameras(), 2);
+    test::attachOnly({ethernetCamera("TWIN"), kestrel("TWIN"), kestrel("PAIR"),
+                      usbCamera("PAIR", PropheseeEVK5::vendorId, PropheseeEVK5::productId)});
+    EXPECT_EQ(manager.updateCameras(), 4);
     const auto descriptions = manager.getCameraDescs();
-    ASSERT_EQ(descriptions.size(), 1u);
-    EXPECT_EQ(descriptions[0].interfaceType, USB); // the USB search runs before the Ethernet one
+    ASSERT_EQ(serials(descriptions), (std::vector<std::string>{"PAIR", "TWIN"}));
+    EXPECT_EQ(descriptions[1].interfaceType, USB); // the USB searches run before the Ethernet one
+    EXPECT_TRUE(std::dynamic_pointer_cast<PropheseeEVK5>(manager.openCamera("PAIR"))); // EVK5 before Kestrel
 }
 
 TEST_F(CameraManagerTest, AnOpenedCameraKeepsItsObjectAndTheDescriptionOfItsCreation)
