@@ -43,6 +43,16 @@ protected:
         return caller;
     }
 
+    // The batch that adding `events` completes, as a caller that waited beforehand gets it.
+    std::vector<Event2D> batchCompletedBy(EventBatcher::Mode mode, const std::vector<Event2D>& events)
+    {
+        auto caller = waitingCaller(mode);
+        add(events);
+        auto [delivered, batch] = caller.get();
+        EXPECT_TRUE(delivered);
+        return batch;
+    }
+
     // Adds the events one at a time with a caller waiting, so that every batch handed over is
     // caught; a single event hands over at most one batch where no window is empty.
     std::vector<std::vector<Event2D>> batchesEventByEvent(const std::vector<Event2D>& events)
@@ -94,11 +104,8 @@ TEST_F(EventBatcherTest, ACountBatchIsHandedOverOnlyWhenAnEventBeyondItArrives)
     // 37856 collected + 93216 fills the third batch exactly: not handed over yet.
     add(run(131072 - (300000 - 2 * 131072), 300000));
     EXPECT_EQ(batcher.progress(EventBatcher::BY_COUNT).handOvers, 2u);
-    auto next = waitingCaller(EventBatcher::BY_COUNT);
-    add(run(1, 400000));
+    const auto thirdBatch = batchCompletedBy(EventBatcher::BY_COUNT, run(1, 400000));
     EXPECT_EQ(batcher.progress(EventBatcher::BY_COUNT).handOvers, 3u);
-    const auto [third, thirdBatch] = next.get();
-    ASSERT_TRUE(third);
     ASSERT_EQ(thirdBatch.size(), 131072u);
     EXPECT_EQ(thirdBatch.front(), big[262144]);
     EXPECT_EQ(thirdBatch.back().timestamp, 300000 + 93216 - 1u);
@@ -109,10 +116,7 @@ TEST_F(EventBatcherTest, ACallerNeverGetsABatchCompletedBeforeItBeganToWait)
     batcher.open();
     batcher.setBatchEventsNum(10);
     add(run(25, 0)); // two batches handed over before anyone waits
-    auto caller = waitingCaller(EventBatcher::BY_COUNT);
-    add(run(10, 100)); // completes the third: events 20..29
-    const auto [delivered, batch] = caller.get();
-    ASSERT_TRUE(delivered);
+    const auto batch = batchCompletedBy(EventBatcher::BY_COUNT, run(10, 100)); // events 20..29
     ASSERT_EQ(batch.size(), 10u);
     EXPECT_EQ(batch.front().timestamp, 20u);
 }
@@ -161,10 +165,7 @@ TEST_F(EventBatcherTest, AnEventExactlyAtTheWindowEndStartsTheNextBatch)
     batcher.setBatchEventsTime(100);
     add(run(3, 0, 50)); // 0, 50, 100
     EXPECT_EQ(batcher.progress(EventBatcher::BY_TIME).handOvers, 1u);
-    auto caller = waitingCaller(EventBatcher::BY_TIME);
-    add(run(1, 200));
-    const auto [delivered, batch] = caller.get();
-    ASSERT_TRUE(delivered);
+    const auto batch = batchCompletedBy(EventBatcher::BY_TIME, run(1, 200));
     ASSERT_EQ(batch.size(), 1u);
     EXPECT_EQ(batch[0].timestamp, 100u);
 }
@@ -248,18 +249,11 @@ TEST_F(EventBatcherTest, SwitchingModesReleasesCallersOfTheOldModeAndKeepsWhatWa
     EXPECT_FALSE(countCaller.get().first);
 
     add(run(10, 2000)); // time mode from this run on: [2000, 3000)
-    auto timeCaller = waitingCaller(EventBatcher::BY_TIME);
-    add(run(1, 3000));
-    const auto [delivered, batch] = timeCaller.get();
-    ASSERT_TRUE(delivered);
-    EXPECT_EQ(batch.size(), 10u);
+    EXPECT_EQ(batchCompletedBy(EventBatcher::BY_TIME, run(1, 3000)).size(), 10u);
 
     // Back to counting: the 60 collected before still count towards the next batch.
     batcher.setBatchEventsNum(100);
-    auto again = waitingCaller(EventBatcher::BY_COUNT);
-    add(run(41, 5000));
-    const auto [counted, countBatch] = again.get();
-    ASSERT_TRUE(counted);
+    const auto countBatch = batchCompletedBy(EventBatcher::BY_COUNT, run(41, 5000));
     ASSERT_EQ(countBatch.size(), 100u);
     EXPECT_EQ(countBatch.front().timestamp, 0u);
     EXPECT_EQ(countBatch.back().timestamp, 5039u);
@@ -287,10 +281,7 @@ TEST_F(EventBatcherTest, ANewStreamStartsWithoutWhatTheLastOneLeft)
     // A restarted camera's time base may begin again far below the old events.
     batcher.open();
     add(run(10, 100));
-    auto caller = waitingCaller(EventBatcher::BY_TIME);
-    add(run(1, 1100));
-    const auto [delivered, batch] = caller.get();
-    ASSERT_TRUE(delivered);
+    const auto batch = batchCompletedBy(EventBatcher::BY_TIME, run(1, 1100));
     ASSERT_EQ(batch.size(), 10u);
     EXPECT_EQ(batch.front().timestamp, 100u);
 }
