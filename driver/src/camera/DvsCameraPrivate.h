@@ -94,7 +94,7 @@ private:
     CallbackRegistry<TriggerInCallback> m_triggerCallbacks;
     EventBatcher m_batcher;
 
-    std::mutex m_lifecycleMutex;
+    std::mutex m_lifecycleMutex;            // see lifecycleMutex()
     std::shared_ptr<Interface> m_transport; // read and replaced through std::atomic_load/store
     std::unique_ptr<Decoder> m_decoder;
     // Guards replacing m_sensor, and m_droppedAtStart, against getDroppedBufferCount() on other
