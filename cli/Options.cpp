@@ -31,6 +31,12 @@ Options::Options(const std::vector<std::string>& args, const std::vector<std::st
     }
 }
 
+std::string Options::text(const std::string& name, const std::string& fallback) const
+{
+    const auto found = m_values.find(name);
+    return found == m_values.end() ? fallback : found->second;
+}
+
 uint64_t Options::unsignedValue(const std::string& name, uint64_t fallback) const
 {
     const auto found = m_values.find(name);

@@ -19,6 +19,8 @@ public:
 
     const std::vector<std::string>& positional() const { return m_positional; }
     bool has(const std::string& name) const { return m_values.count(name) != 0; }
+    // The option's text, or `fallback` when it is not given.
+    std::string text(const std::string& name, const std::string& fallback = {}) const;
     // The option as a number; throws std::invalid_argument when it is not one.
     uint64_t unsignedValue(const std::string& name, uint64_t fallback) const;
     double doubleValue(const std::string& name, double fallback) const;

@@ -1,3 +1,4 @@
+#include "CameraCommands.h"
 #include "Commands.h"
 
 #include <cstdio>
@@ -22,7 +23,11 @@ void printUsage()
                          "        copy a time range into a new recording\n"
                          "  export IN.raw OUT.mp4 --from-us A --to-us B\n"
                          "        render a time range as an H.264 video, a picture per 1/30 s of events\n"
-                         "        (for cut and export, a range past the end of the recording ends there)\n");
+                         "        (for cut and export, a range past the end of the recording ends there)\n"
+                         "  cameras\n"
+                         "        list the attached cameras, one a line\n"
+                         "  stream --serial S [--seconds N] [--config FILE]\n"
+                         "        stream a camera for N s (5; 0: until Ctrl-C) and print its rates\n");
 }
 
 } // namespace
@@ -32,7 +37,8 @@ int main(int argc, char** argv)
     const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
         {"synth", tarvo::cli::synthCommand},   {"info", tarvo::cli::infoCommand},
         {"dump", tarvo::cli::dumpCommand},     {"cut", tarvo::cli::cutCommand},
-        {"export", tarvo::cli::exportCommand},
+        {"export", tarvo::cli::exportCommand}, {"cameras", tarvo::cli::camerasCommand},
+        {"stream", tarvo::cli::streamCommand},
     };
     if (argc < 2) {
         printUsage();

@@ -6,7 +6,6 @@
 #include "TarvoHal/Imx636TriggerIn.h"
 #include "TarvoHal/UsbInterface.h"
 #include "TarvoSim/SimBus.h"
-#include "TarvoSim/SyntheticScene.h"
 
 #include <gtest/gtest.h>
 
@@ -82,13 +81,7 @@ TEST(SimEventCamera, UnpacedStreamDecodesToTheSceneExactly)
         EXPECT_EQ(size, 0x20000u); // an unpaced camera always fills its transfers
     }
 
-    sim::SceneOptions options;
-    options.eventsPerSecond = 1e6;
-    options.seed = config.seed;
-    sim::SyntheticScene scene(options, 0);
-    std::vector<Event2D> expected;
-    std::vector<EventTriggerIn> none;
-    scene.generate(0, 244 * 4096, expected, none); // the loop a 1 Mev/s scene uses
+    const std::vector<Event2D> expected = test::sceneLoop(1e6, config.seed);
     ASSERT_GE(expected.size(), 300000u);
     for (size_t i = 0; i < 300000; ++i) {
         ASSERT_EQ(reader.events[i], expected[i]) << i;
@@ -183,6 +176,26 @@ TEST(SimEventCamera, TriggerEdgesComeAtTheConfiguredFrequencyWhileEnabled)
         EXPECT_NE(reader.triggers[i].polarity, reader.triggers[i - 1].polarity);
         EXPECT_EQ(reader.triggers[i].timestamp - reader.triggers[i - 1].timestamp, 10000u);
         EXPECT_EQ(reader.triggers[i].id, 0);
+    }
+}
+
+TEST(SimEventCamera, AStreamNobodyReadsDropsWholeBuffersAndCountsThem)
+{
+    test::SensorCamera camera(test::eventCameraConfig("STREAM-9", 4e6));
+    camera.bringUp();
+    test::StreamReader reader(camera.interface);
+    ASSERT_TRUE(reader.stream().start());
+    EXPECT_EQ(reader.stream().getDroppedBufferCount(), 0u);
+    camera.start();
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (reader.stream().getDroppedBufferCount() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms); // the host is busy elsewhere: nobody reads
+    }
+    ASSERT_GT(reader.stream().getDroppedBufferCount(), 0u);
+    // What is read afterwards still decodes: the device sends the time again after a gap.
+    ASSERT_TRUE(reader.readUntil([&] { return reader.events.size() > 100000; }, 10s));
+    for (size_t i = 1; i < reader.events.size(); ++i) {
+        ASSERT_GE(reader.events[i].timestamp, reader.events[i - 1].timestamp) << i;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "TarvoHal/EthInterface.h"
 #include "TarvoHal/UsbInterface.h"
 #include "TarvoSim/SimBus.h"
+#include "TarvoSim/SyntheticScene.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,18 @@ sim::DeviceConfig ethernetCameraConfig(const std::string& serial, double eventRa
     config.subnetMask = mask;
     config.gateway = gateway;
     return config;
+}
+
+std::vector<Event2D> sceneLoop(double eventRate, uint64_t seed)
+{
+    sim::SceneOptions options;
+    options.eventsPerSecond = eventRate;
+    options.seed = seed;
+    sim::SyntheticScene scene(options, 0);
+    std::vector<Event2D> events;
+    std::vector<EventTriggerIn> none;
+    scene.generate(0, 244 * 4096, events, none); // the longest loop the simulator plays
+    return events;
 }
 
 StreamReader::StreamReader(const std::shared_ptr<Interface>& interface, bool swapped)
@@ -133,6 +146,12 @@ bool LogCapture::contains(int level, const std::string& text) const
         }
     }
     return false;
+}
+
+std::vector<std::pair<int, std::string>> LogCapture::lines() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lines;
 }
 
 } // namespace tarvo::test

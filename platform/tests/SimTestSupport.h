@@ -36,6 +36,10 @@ sim::DeviceConfig eventCameraConfig(const std::string& serial, double eventRate,
 sim::DeviceConfig ethernetCameraConfig(const std::string& serial, double eventRate, const std::string& ip,
                                        const std::string& mask, const std::string& gateway);
 
+// The events of the loop a simulated camera plays at `eventRate` (at most 1 Mev/s, where the
+// loop spans about a second) with the default sensor settings, from time 0.
+std::vector<Event2D> sceneLoop(double eventRate, uint64_t seed);
+
 // Reads an event stream and decodes it, as a camera's stream thread does.
 class StreamReader
 {
@@ -70,6 +74,8 @@ public:
     LogCapture();
     ~LogCapture();
     bool contains(int level, const std::string& text) const;
+    // Every line so far (level, message), in the order logged.
+    std::vector<std::pair<int, std::string>> lines() const;
 
 private:
     mutable std::mutex m_mutex; // guards m_lines (the sink runs on any thread)

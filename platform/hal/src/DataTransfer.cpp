@@ -66,6 +66,11 @@ std::optional<std::shared_ptr<std::vector<uint8_t>>> DataTransfer::getLatestBuff
     return buffer;
 }
 
+uint64_t DataTransfer::droppedBufferCount() const
+{
+    return m_endpoint ? m_endpoint->droppedBuffers() : 0;
+}
+
 std::unique_ptr<DataTransfer> createDataTransferUniquePtr(std::shared_ptr<Interface> interface,
                                                           uint32_t bufferCount, uint32_t bufferBytes,
                                                           uint8_t transfers, uint8_t endpoint)

@@ -29,4 +29,9 @@ std::optional<std::shared_ptr<std::vector<uint8_t>>> EventStream::getLatestBuffe
     return m_transfer->getLatestBuffer();
 }
 
+uint64_t EventStream::getDroppedBufferCount() const
+{
+    return m_transfer ? m_transfer->droppedBufferCount() : 0;
+}
+
 } // namespace tarvo

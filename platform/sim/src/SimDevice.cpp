@@ -144,6 +144,18 @@ uint32_t SimDevice::registerValue(uint32_t address) const
     return registerValueLocked(address);
 }
 
+void SimDevice::recordWrites()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_recording = true;
+}
+
+std::vector<std::pair<uint32_t, uint32_t>> SimDevice::recordedWrites() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_recordedWrites;
+}
+
 bool SimDevice::readRegister(uint32_t address, uint32_t& value)
 {
     if (!connected()) {
@@ -160,6 +172,9 @@ bool SimDevice::writeRegister(uint32_t address, uint32_t value)
     }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_recording) {
+            m_recordedWrites.emplace_back(address, value);
+        }
         if (address == kCameraReset && m_config.kind == DeviceKind::FusionCamera) {
             resetRegisters();
         } else {

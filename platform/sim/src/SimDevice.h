@@ -43,6 +43,10 @@ public:
     // Counts register writes that change what the device streams.
     uint64_t effectsGeneration() const { return m_effectsGeneration.load(); }
     uint32_t registerValue(uint32_t address) const;
+    // Keeps every register write (address, value) from now on, in order, for tests that follow
+    // a bring-up; off by default so that a long session keeps nothing.
+    void recordWrites();
+    std::vector<std::pair<uint32_t, uint32_t>> recordedWrites() const;
 
     // DeviceLink
     bool connected() const override { return m_connected.load(); }
@@ -78,9 +82,12 @@ protected:
     bool ethStreamEnabled() const { return m_ethStream.load(); }
 
     DeviceConfig m_config;
-    mutable std::mutex m_mutex; // guards m_registers, m_blocks, m_calibration, m_network*, m_endpoints
+    mutable std::mutex m_mutex; // guards m_registers, m_blocks, m_record*, m_calibration, m_network*,
+                                // m_endpoints
     std::map<uint32_t, uint32_t> m_registers;
     std::map<uint32_t, std::vector<uint8_t>> m_blocks; // control blocks by address
+    bool m_recording = false;
+    std::vector<std::pair<uint32_t, uint32_t>> m_recordedWrites;
     std::vector<uint8_t> m_calibration;
     uint32_t m_ip = 0, m_mask = 0, m_gateway = 0;
     std::atomic<uint64_t> m_effectsGeneration{0};

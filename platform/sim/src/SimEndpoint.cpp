@@ -2,6 +2,8 @@
 
 #include "SimDevice.h"
 
+#include <pthread.h>
+
 namespace tarvo::sim {
 
 SimEndpoint::SimEndpoint(std::shared_ptr<SimDevice> device, size_t bufferBytes, size_t depth)
@@ -50,6 +52,7 @@ void SimEndpoint::stop()
 
 void SimEndpoint::run()
 {
+    pthread_setname_np(pthread_self(), "sim-endpoint");
     produce();
 }
 

@@ -34,8 +34,7 @@ public:
 
     // The device's state changed (registers, unplugging): re-examine it now.
     void wake();
-    // Buffers dropped because the host did not take them in time.
-    uint64_t droppedBuffers() const { return m_dropped.load(); }
+    uint64_t droppedBuffers() const override { return m_dropped.load(); }
 
 protected:
     // Runs on the endpoint thread until stopRequested(); must return soon after it turns true.

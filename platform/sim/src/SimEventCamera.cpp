@@ -28,6 +28,13 @@ constexpr double kDefaultOnGap = 38, kDefaultOffGap = 25;
 constexpr uint64_t kMinPeriod = 4 * 4096, kMaxPeriod = 244 * 4096;
 constexpr double kEventsPerLoop = 1e6;
 
+bool sameEffects(const SensorEffects& a, const SensorEffects& b)
+{
+    return a.onFactor == b.onFactor && a.offFactor == b.offFactor && a.roiEnabled == b.roiEnabled &&
+           a.roiKeepsInside == b.roiKeepsInside && a.columns == b.columns && a.rows == b.rows &&
+           a.ercEnabled == b.ercEnabled && a.ercLimit == b.ercLimit;
+}
+
 } // namespace
 
 SimEventCamera::SimEventCamera(const DeviceConfig& config) : SimDevice(config) {}
@@ -110,6 +117,11 @@ std::shared_ptr<SimEndpoint> SimEventCamera::makeEndpoint(uint8_t address, size_
     if (address != kEventEndpoint) {
         return nullptr;
     }
+    if (!replays()) {
+        // Built while the camera is opened, so that the sensor streams from the moment it starts
+        // instead of after a backlog of the time the scene took to build.
+        buildScene();
+    }
     auto self = std::static_pointer_cast<SimEventCamera>(shared_from_this());
     return std::make_shared<SimEventEndpoint>(self, bufferBytes, depth);
 }
@@ -182,6 +194,10 @@ EventTimeline SimEventCamera::buildScene()
     std::vector<Event2D> events;
     {
         std::lock_guard<std::mutex> lock(m_sceneMutex);
+        if (m_builtTimeline && m_sceneRate == sceneRate && m_scenePeriod == period &&
+            sameEffects(m_builtEffects, effects)) {
+            return *m_builtTimeline;
+        }
         if (m_sceneRate != sceneRate || m_scenePeriod != period) {
             m_sceneEvents.clear();
             if (sceneRate > 0) {
@@ -204,7 +220,11 @@ EventTimeline SimEventCamera::buildScene()
     bytes.reserve(events.size() * 3 + 64);
     Evt3Encoder encoder;
     encoder.addEvents(events.data(), events.data() + events.size(), bytes);
-    return EventTimeline::loop(std::move(bytes), period);
+    EventTimeline timeline = EventTimeline::loop(std::move(bytes), period);
+    std::lock_guard<std::mutex> lock(m_sceneMutex);
+    m_builtTimeline = timeline;
+    m_builtEffects = effects;
+    return timeline;
 }
 
 EventTimeline SimEventCamera::loadRecording()

@@ -6,6 +6,7 @@
 #include "TarvoBase/EventTypes.h"
 
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace tarvo::sim {
@@ -80,6 +81,10 @@ private:
     std::vector<Event2D> m_sceneEvents;
     double m_sceneRate = 0;
     uint64_t m_scenePeriod = 0;
+    // The timeline last built from the scene and the settings it was built for: a sensor started
+    // again with the same settings streams at once, as a real one does.
+    std::optional<EventTimeline> m_builtTimeline;
+    SensorEffects m_builtEffects;
 };
 
 } // namespace tarvo::sim

@@ -12,6 +12,8 @@ constexpr auto kFlushPeriod = std::chrono::milliseconds(10);
 constexpr auto kTick = std::chrono::milliseconds(1);
 constexpr auto kIdle = std::chrono::milliseconds(100);
 constexpr uint64_t kUnpacedStep = 10000; // µs of stream produced per step when unpaced
+// What a paced device's link carries at most (a USB 3 bulk endpoint, in practice).
+constexpr double kLinkBytesPerSecond = 400e6;
 
 } // namespace
 
@@ -39,6 +41,8 @@ void SimEventEndpoint::produce()
     // A device that reverses 32-bit words sends whole words only; a part-full buffer's odd
     // half word goes out at the start of the next one.
     std::vector<uint8_t> carry;
+    // When the link has sent what was handed to it so far.
+    Clock::time_point linkFreeAt;
 
     auto deliver = [&]() {
         if (m_camera.swapsWords()) {
@@ -50,6 +54,14 @@ void SimEventEndpoint::produce()
         if (buffer->empty()) {
             buffer.reset();
             return;
+        }
+        if (paced) {
+            // A buffer reaches the host once the link has carried it, so a backlog (a scene that
+            // took a while to build) drains at the link's speed, not all at once.
+            const auto transfer = std::chrono::duration<double>(buffer->size() / kLinkBytesPerSecond);
+            linkFreeAt =
+                std::max(linkFreeAt, Clock::now()) + std::chrono::duration_cast<Clock::duration>(transfer);
+            waitUntil(linkFreeAt);
         }
         if (!push(std::move(buffer), !paced) && paced) {
             timeline.resync();

@@ -20,6 +20,9 @@ public:
     virtual int waitNextBuffer(std::chrono::milliseconds timeout) = 0;
     // The oldest buffer not yet handed out, or nullptr.
     virtual std::shared_ptr<std::vector<uint8_t>> takeBuffer() = 0;
+    // Buffers lost since the endpoint was opened because the host did not take them in time
+    // (a transport overrun); called on any thread.
+    virtual uint64_t droppedBuffers() const = 0;
 };
 
 } // namespace tarvo

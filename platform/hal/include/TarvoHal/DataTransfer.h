@@ -30,6 +30,9 @@ public:
     int waitNextBuffer();
     // The next buffer in arrival order (never one skipped), or nothing.
     std::optional<std::shared_ptr<std::vector<uint8_t>>> getLatestBuffer();
+    // Buffers the device had to drop since the transfer was created because they were not
+    // taken in time; any thread may ask.
+    uint64_t droppedBufferCount() const;
 
     uint32_t bufferBytes() const { return m_bufferBytes; }
     uint8_t endpoint() const { return m_endpointAddress; }

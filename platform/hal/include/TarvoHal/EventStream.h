@@ -20,6 +20,8 @@ public:
     // See DataTransfer::waitNextBuffer.
     int waitNextBuffer();
     std::optional<std::shared_ptr<std::vector<uint8_t>>> getLatestBuffer();
+    // See DataTransfer::droppedBufferCount.
+    uint64_t getDroppedBufferCount() const;
 
 private:
     std::unique_ptr<DataTransfer> m_transfer;

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarvo::cli {
+
+// Commands on live cameras; both put the simulated cameras behind the hardware layer first.
+// Each takes the words after its name and returns the process exit status.
+int camerasCommand(const std::vector<std::string>& args);
+int streamCommand(const std::vector<std::string>& args);
+
+} // namespace tarvo::cli

@@ -1,0 +1,140 @@
+#include "CameraCommands.h"
+#include "Options.h"
+
+#include "TarvoBase/Logger.h"
+#include "TarvoDriver/DvsCamera.h"
+#include "TarvoDriver/DvsCameraManager.h"
+#include "TarvoSim/Install.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+namespace tarvo::cli {
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+void onInterrupt(int)
+{
+    g_interrupted = true;
+}
+
+// What the camera's threads count while it streams.
+struct Totals
+{
+    std::atomic<uint64_t> events{0};
+    std::atomic<uint64_t> triggerEdges{0};
+    std::atomic<uint64_t> seconds{0};
+};
+
+enum class Known
+{
+    EventCamera,
+    FusionCamera,
+    Missing,
+};
+
+Known findCamera(DvsCameraManager& manager, const std::string& serial)
+{
+    for (const CameraDescription& camera : manager.getCameraDescs()) {
+        if (camera.serial == serial) {
+            return camera.productName == "Duet" ? Known::FusionCamera : Known::EventCamera;
+        }
+    }
+    return Known::Missing;
+}
+
+// Streams until the time is up, the user interrupts or the camera is lost; whether it was lost.
+bool streamFor(DvsCamera& camera, uint64_t seconds)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    while ((seconds == 0 || Clock::now() < end) && !g_interrupted) {
+        if (!camera.isConnected()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+} // namespace
+
+int streamCommand(const std::vector<std::string>& args)
+{
+    const Options options(args, {"serial", "seconds", "config"});
+    const std::string serial = options.text("serial");
+    if (!options.positional().empty() || !options.has("serial")) {
+        std::fprintf(stderr, "usage: tarvo stream --serial S [--seconds N] [--config FILE]\n");
+        return 2;
+    }
+    const uint64_t seconds = options.unsignedValue("seconds", 5);
+    sim::install();
+    Logger::Instance().setStderrLevel(3);
+
+    DvsCameraManager manager;
+    switch (findCamera(manager, serial)) {
+    case Known::Missing:
+        std::fprintf(stderr, "tarvo stream: no camera with serial '%s' (tarvo cameras lists them)\n",
+                     serial.c_str());
+        return 1;
+    case Known::FusionCamera:
+        std::fprintf(stderr, "tarvo stream: '%s' is a fusion camera, which this command cannot stream\n",
+                     serial.c_str());
+        return 1;
+    case Known::EventCamera:
+        break;
+    }
+    auto camera = manager.openCamera(serial);
+    if (!camera) {
+        std::fprintf(stderr, "tarvo stream: cannot open camera '%s'\n", serial.c_str());
+        return 1;
+    }
+    if (options.has("config") && !camera->loadCameraConfigParams(options.text("config"))) {
+        std::fprintf(stderr, "tarvo stream: cannot apply the configuration '%s'\n",
+                     options.text("config").c_str());
+        return 1;
+    }
+
+    Totals totals;
+    camera->addEventsStreamHandleCallback(
+        [&totals](Event2D* first, Event2D* last) { totals.events += static_cast<uint64_t>(last - first); });
+    camera->addTriggerInCallback([&totals](EventTriggerIn) { ++totals.triggerEdges; });
+    DvsCamera* raw = camera.get();
+    camera->setStatisticInfoCallback([&totals, raw](VxStatisticInfo info) {
+        std::printf("%llu s: %.2f Mev/s, %.1f MB/s, %llu dropped buffers\n",
+                    static_cast<unsigned long long>(++totals.seconds),
+                    static_cast<double>(info.eventRate) / 1e6,
+                    static_cast<double>(info.dataRate) / 1024 / 1024,
+                    static_cast<unsigned long long>(raw->getDroppedBufferCount()));
+        std::fflush(stdout);
+    });
+
+    std::signal(SIGINT, onInterrupt);
+    if (camera->start() != 0) {
+        std::fprintf(stderr, "tarvo stream: camera '%s' did not start\n", serial.c_str());
+        return 1;
+    }
+    const auto begin = std::chrono::steady_clock::now();
+    const bool lost = streamFor(*camera, seconds);
+    camera->stop();
+    camera->setStatisticInfoCallback(nullptr);
+    std::signal(SIGINT, SIG_DFL);
+
+    std::printf("streamed_s: %.1f\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+    std::printf("events: %llu\n", static_cast<unsigned long long>(totals.events.load()));
+    std::printf("trigger_edges: %llu\n", static_cast<unsigned long long>(totals.triggerEdges.load()));
+    std::printf("dropped_buffers: %llu\n", static_cast<unsigned long long>(camera->getDroppedBufferCount()));
+    if (lost) {
+        std::fprintf(stderr, "tarvo stream: camera '%s' lost its connection\n", serial.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace tarvo::cli

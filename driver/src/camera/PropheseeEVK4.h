@@ -1,0 +1,22 @@
+#pragma once
+
+#include "camera/DvsEventCamera.h"
+
+#include <string>
+
+namespace tarvo {
+
+// The EVK4 evaluation camera (IMX636 on USB).
+class PropheseeEVK4 : public DvsEventCamera
+{
+public:
+    static constexpr uint16_t vendorId = 0x04B4;
+    static constexpr uint16_t productId = 0x00F5;
+    static constexpr INTERFACE_TYPE interfaceType = USB;
+    static std::string getManufacturer() { return "Prophesee"; }
+    static std::string getProductName() { return "EVK4"; }
+
+    using DvsEventCamera::DvsEventCamera;
+};
+
+} // namespace tarvo
