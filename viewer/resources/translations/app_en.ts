@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>AppCommandLine</name>
+    <message>
+        <source>%1: unknown option &apos;%2&apos;</source>
+        <translation>%1: unknown option &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>%1: give one recording at most, not %2</source>
+        <translation>%1: give one recording at most, not %2</translation>
+    </message>
+    <message>
+        <source>Try &apos;%1 --help&apos;.</source>
+        <translation>Try &apos;%1 --help&apos;.</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [RECORDING.raw]
+
+Plays event camera recordings (RAW files): step through them, pick a range, export it
+to an MP4 video or cut it into a new recording.
+
+  RECORDING.raw  a recording to open; it plays at once
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Without a recording the window starts empty: File &gt; Open Recording opens one.
+</source>
+        <translation>Usage: %1 [RECORDING.raw]
+
+Plays event camera recordings (RAW files): step through them, pick a range, export it
+to an MP4 video or cut it into a new recording.
+
+  RECORDING.raw  a recording to open; it plays at once
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Without a recording the window starts empty: File &gt; Open Recording opens one.
+</translation>
+    </message>
+</context>
+<context>
     <name>InitDialog</name>
     <message>
         <source>Dialog</source>

@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AppCommandLine</name>
+    <message>
+        <source>%1: unknown option &apos;%2&apos;</source>
+        <translation>%1：未知选项 &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>%1: give one recording at most, not %2</source>
+        <translation>%1：最多只能指定一个录制文件，而不是 %2 个</translation>
+    </message>
+    <message>
+        <source>Try &apos;%1 --help&apos;.</source>
+        <translation>请尝试 &apos;%1 --help&apos;。</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [RECORDING.raw]
+
+Plays event camera recordings (RAW files): step through them, pick a range, export it
+to an MP4 video or cut it into a new recording.
+
+  RECORDING.raw  a recording to open; it plays at once
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Without a recording the window starts empty: File &gt; Open Recording opens one.
+</source>
+        <translation>用法：%1 [RECORDING.raw]
+
+播放事件相机录制文件（RAW 文件）：逐帧查看、选择区间、将区间导出为 MP4 视频
+或剪切为新的录制文件。
+
+  RECORDING.raw  要打开的录制文件，打开后立即播放
+  -h, --help     显示此帮助并退出
+  -v, --version  显示版本并退出
+
+不指定录制文件时窗口为空：通过“文件 &gt; 打开录制文件”打开一个。
+</translation>
+    </message>
+</context>
+<context>
     <name>InitDialog</name>
     <message>
         <source>Dialog</source>
