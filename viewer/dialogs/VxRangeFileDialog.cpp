@@ -2,11 +2,11 @@
 #include "ui_VxExportVideoUI.h"
 
 #include "VXMessageBox.h"
+#include "VxFolderCheck.h"
 #include "WidgetWindowAgent.h"
 
 #include <QEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QRegularExpressionValidator>
 
 #include <limits>
@@ -127,16 +127,9 @@ QString VxRangeFileDialog::inputProblem() const
     if (m_hasRecordingRange && (start < m_first || end > m_last)) {
         return tr("The range must lie within the recording, from %1 to %2 µs.").arg(m_first).arg(m_last);
     }
-    const QString folder = directory().trimmed();
-    if (folder.isEmpty()) {
-        return tr("Choose the folder to save in.");
-    }
-    const QFileInfo info(folder);
-    if (!info.isDir()) {
-        return tr("The folder %1 does not exist.").arg(folder);
-    }
-    if (!info.isWritable()) {
-        return tr("The folder %1 is read-only.").arg(folder);
+    const QString folderProblem = VxFolderCheck::problem(directory());
+    if (!folderProblem.isEmpty()) {
+        return folderProblem;
     }
     const QString name = fileName().trimmed();
     if (name.isEmpty() || name.contains('/')) {

@@ -94,6 +94,15 @@ void VxEventProcessor::showLatest()
     present();
 }
 
+void VxEventProcessor::repaint()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_bufferMutex);
+        ++m_framesPending;
+    }
+    m_renderWake.notify_one();
+}
+
 void VxEventProcessor::paintCounts(const uint16_t* counts, QImage& image) const
 {
     const Rgb on = toRgb(m_config->onColor());

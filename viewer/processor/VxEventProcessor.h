@@ -56,6 +56,8 @@ public:
     void present();
     // Emits the last batch timestamp as the position and presents.
     void showLatest();
+    // Paints the picture presented last again, in the theme colours of now.
+    void repaint();
 
     uint64_t lastBatchTimestamp() const { return m_lastBatchTimestamp.load(); }
     uint64_t currentTimestamp() const { return m_current.load(); }

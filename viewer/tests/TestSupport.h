@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QApplication>
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
+
+#include <functional>
 
 class QImage;
 class QColor;
@@ -49,6 +53,22 @@ void initViewerApplication();
 void failOnAnyWarning();
 // Saves a picture of `widget` as build/viewer/tests/renders/<name>.png; true on success.
 bool saveRender(QWidget* widget, const QString& name);
+
+// Runs `handle` on the next modal dialog of type Dialog once it is shown (the code under test is
+// then blocked in its exec()).
+template <typename Dialog> void onNextModal(std::function<void(Dialog*)> handle)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            handle(dialog);
+        }
+    });
+    timer->start();
+}
 
 } // namespace TestSupport
 
