@@ -271,6 +271,7 @@ void MainWidget::connectEngine()
     connect(engine, &VxEventProcessor::signalFileLoaded, this, &MainWidget::slotFileLoaded, queued);
     connect(engine, &VxEventProcessor::signalSensorSize, this, &MainWidget::slotSensorSize, queued);
     connect(engine, &VxEventProcessor::signalFrameStatistics, this, &MainWidget::slotFrameStatistics, queued);
+    connect(engine, &VxEventProcessor::signalActivity, m_slider, &VxThreeHandleSlider::setActivity, queued);
 
     // The display panel's values hold from the start: the engine plays as the panel says.
     connect(m_cameraPanel, &SidebarCameraSettingUI::signalCumulativeTimeChanged, this,
@@ -405,6 +406,7 @@ void MainWidget::clearRecordingDisplays()
     m_slider->setMinimum(0);
     m_slider->setMaximum(0);
     m_slider->resetRange();
+    m_slider->setActivity({});
     m_ui->label_time->setText("--/ --");
     m_ui->label_show_timestamp_info->clear();
     m_sensorSize = QSize();

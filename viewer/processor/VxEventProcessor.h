@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <QVector>
 
 #include <atomic>
 #include <condition_variable>
@@ -98,6 +99,9 @@ Q_SIGNALS:
     // With every picture of a recording: its number of events, and the recording's event rate
     // (events per second) around the picture's time, negative when unknown.
     void signalFrameStatistics(uint64_t events, double events_per_second);
+    // The event rate (events per second) over the recording just loaded, in equal slices from its
+    // first to its last timestamp; sent by the load before signalFileLoaded.
+    void signalActivity(QVector<double> events_per_second);
 
 public Q_SLOTS:
     void loadFile(QString path);
