@@ -1,5 +1,6 @@
 #include "VxFolderCheck.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
 
 QString VxFolderCheck::problem(const QString& folder)
@@ -16,4 +17,10 @@ QString VxFolderCheck::problem(const QString& folder)
         return tr("The folder %1 is read-only.").arg(trimmed);
     }
     return QString();
+}
+
+QString VxFolderCheck::choose(QWidget* parent, const QString& start)
+{
+    return QFileDialog::getExistingDirectory(parent, tr("Select Directory"), start,
+                                             QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
 }

@@ -5,11 +5,11 @@
 #include "VXComboBoxBase.h"
 #include "VXMessageBox.h"
 #include "VxComboBox.h"
+#include "VxDialogFrame.h"
 #include "VxFolderCheck.h"
 #include "WidgetWindowAgent.h"
 
 #include <QEvent>
-#include <QFileDialog>
 #include <QRegularExpressionValidator>
 #include <QTabBar>
 
@@ -34,12 +34,7 @@ VxGeneralSetting::VxGeneralSetting(AppConfig* config, QWidget* parent)
       m_config(config)
 {
     m_ui->setupUi(this);
-    setModal(true);
-    setAttribute(Qt::WA_TranslucentBackground);
-    m_windowAgent->setup(this);
-    m_windowAgent->setTitleBar(m_ui->widget_title);
-    m_windowAgent->setSystemButton(QWK::WindowAgentBase::Close, m_ui->pb_win_close);
-    m_windowAgent->setResizeEnabled(false);
+    VxDialogFrame::setUp(this, m_windowAgent, m_ui->widget_title, m_ui->pb_win_close);
     m_ui->tw_settings->tabBar()->hide();
     m_ui->pb_save->setDefault(true);
     // A theme is picked, not typed.
@@ -143,24 +138,25 @@ void VxGeneralSetting::on_pb_win_close_clicked()
 
 void VxGeneralSetting::on_pb_select_dir_clicked()
 {
-    const QString chosen = chooseDirectory(m_config->outputRawFilePath());
-    if (!chosen.isEmpty()) {
-        m_ui->le_default_file_path->setText(chosen);
-    }
+    chooseInto(m_ui->le_default_file_path, m_config->outputRawFilePath());
 }
 
 void VxGeneralSetting::on_pb_select_video_save_path_clicked()
 {
-    const QString chosen = chooseDirectory(m_config->videoSavePath());
+    chooseInto(m_ui->le_default_video_file_path, m_config->videoSavePath());
+}
+
+void VxGeneralSetting::chooseInto(QLineEdit* field, const QString& start)
+{
+    const QString chosen = chooseDirectory(start);
     if (!chosen.isEmpty()) {
-        m_ui->le_default_video_file_path->setText(chosen);
+        field->setText(chosen);
     }
 }
 
 QString VxGeneralSetting::chooseDirectory(const QString& start)
 {
-    return QFileDialog::getExistingDirectory(this, tr("Select Directory"), start,
-                                             QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    return VxFolderCheck::choose(this, start);
 }
 
 void VxGeneralSetting::stepSeconds(QLineEdit* field, int delta)

@@ -55,6 +55,8 @@ private:
     void applyTexts();
     void loadFields();
     void stepSeconds(QLineEdit* field, int delta);
+    // Puts the folder the user chooses into `field`; a cancelled choice leaves it as it was.
+    void chooseInto(QLineEdit* field, const QString& start);
 
     Ui::VxGeneralSetting* m_ui;
     QWK::WidgetWindowAgent* m_windowAgent;

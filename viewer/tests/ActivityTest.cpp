@@ -165,9 +165,7 @@ private Q_SLOTS:
     void theTimelineShowsTheStripOnceARecordingHasLoaded()
     {
         MainWidget window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(TestSupport::showMainWindow(window));
         VxThreeHandleSlider* slider = window.timeSlider();
         QVERIFY(slider->activity().isEmpty());
         window.openRecording(m_recording);

@@ -19,9 +19,9 @@
 
 namespace {
 
-// Runs the real program with `arguments` in a home of its own and without any display, as from
-// a console without a window system; false when it did not end within the deadline.
-bool runConsole(const QStringList& arguments, const QString& home, QProcess& process)
+// The environment of the real program in a home of its own: on the offscreen platform, or
+// without any display at all, as from a console without a window system.
+QProcessEnvironment programEnvironment(const QString& home, bool offscreen)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name :
@@ -29,7 +29,17 @@ bool runConsole(const QStringList& arguments, const QString& home, QProcess& pro
         environment.remove(name);
     }
     environment.insert("HOME", home);
-    process.setProcessEnvironment(environment);
+    if (offscreen) {
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+    }
+    return environment;
+}
+
+// Runs the real program with `arguments` without a display; false when it did not end within
+// the deadline.
+bool runConsole(const QStringList& arguments, const QString& home, QProcess& process)
+{
+    process.setProcessEnvironment(programEnvironment(home, false));
     process.start(QStringLiteral(TARVO_SCOPE_BINARY), arguments);
     return process.waitForFinished(60000);
 }
@@ -55,13 +65,6 @@ private:
     TestHome* m_home = nullptr;
     QTemporaryDir* m_dir = nullptr;
     QString m_recording;
-
-    static bool showWindow(MainWidget& window)
-    {
-        window.resize(1280, 800);
-        window.show();
-        return QTest::qWaitForWindowExposed(&window);
-    }
 
     static QList<VxFilePathReminderForm*> toasts(MainWidget& window)
     {
@@ -155,10 +158,7 @@ private Q_SLOTS:
     {
         QTemporaryDir home;
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", home.path());
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(programEnvironment(home.path(), true));
         process.start(QStringLiteral(TARVO_SCOPE_BINARY), {"--fullscreen", m_recording});
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 2);
@@ -173,7 +173,7 @@ private Q_SLOTS:
         const QString relative = QDir::current().relativeFilePath(m_recording);
         const AppCommandLine commandLine = AppCommandLine::parse({"TarvoScope", relative}, true);
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         window.openRecording(commandLine.recording());
         VxEventProcessor* engine = window.eventProcessor();
         QTRY_VERIFY_WITH_TIMEOUT(engine->hasFile() && engine->isPlaying(), 20000);
@@ -205,7 +205,7 @@ private Q_SLOTS:
 
         const AppCommandLine commandLine = AppCommandLine::parse({"TarvoScope", m_dir->filePath(name)}, true);
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         window.openRecording(commandLine.recording());
         QTRY_VERIFY_WITH_TIMEOUT(!toasts(window).isEmpty(), 20000);
         QCOMPARE(toasts(window).first()->type(), VxMessageType::Error);
@@ -224,10 +224,7 @@ private Q_SLOTS:
     {
         QTemporaryDir home;
         QProcess viewer;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", home.path());
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        viewer.setProcessEnvironment(environment);
+        viewer.setProcessEnvironment(programEnvironment(home.path(), true));
         viewer.setProcessChannelMode(QProcess::MergedChannels);
         viewer.start(QStringLiteral(TARVO_SCOPE_BINARY), {m_recording});
         QVERIFY(viewer.waitForStarted(20000));

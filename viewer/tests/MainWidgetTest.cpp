@@ -93,15 +93,6 @@ private:
     QTemporaryDir* m_dir = nullptr;
     QString m_recording;
 
-    // Shows the window at the screen's corner, large enough for the whole play bar.
-    static bool showWindow(MainWidget& window)
-    {
-        window.resize(1280, 800);
-        window.show();
-        window.move(0, 0);
-        return QTest::qWaitForWindowExposed(&window);
-    }
-
     QList<VxFilePathReminderForm*> toasts(MainWidget& window)
     {
         return window.findChildren<VxFilePathReminderForm*>();
@@ -161,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(window.findChild<QLabel*>("label_time")->text(), QString("--/ --"));
 
         // Export and cut need a RAW recording.
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         window.slotSaveAs();
         window.slotCutRecording();
         QCOMPARE(toasts(window).size(), 2);
@@ -177,7 +168,7 @@ private Q_SLOTS:
     void menuCommandsFollowTheirActionsNotTheirTexts()
     {
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         // A translation may give two entries the same text or change any of them; the command an
         // action runs stays its own.
         for (QAction* action : window.findChildren<QAction*>()) {
@@ -198,7 +189,7 @@ private Q_SLOTS:
     void rawRecordingPlaysAndTheKeysControlIt()
     {
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         openAndPlayThrough(window, m_recording);
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(window.saveAsAction()->isVisible());
@@ -287,7 +278,7 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(fusion, fusionAlone));
 
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         openAndPlayThrough(window, exported);
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(window.saveAsAction()->isVisible());
@@ -323,7 +314,7 @@ private Q_SLOTS:
         QVERIFY(RecordingSupport::writeRecording(second, RecordingSupport::tickEvents(100000, 700000, 1000),
                                                  100000));
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         VxEventProcessor* engine = window.eventProcessor();
         openAndPlayThrough(window, first);
 
@@ -388,7 +379,7 @@ private Q_SLOTS:
         const QString path = m_dir->filePath("long.raw");
         QVERIFY(RecordingSupport::writeRecording(path, RecordingSupport::tickEvents(0, 20000000, 1000), 0));
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         VxEventProcessor* engine = window.eventProcessor();
         auto* play = window.findChild<QPushButton*>("pb_play");
         window.openRecording(path);
@@ -423,7 +414,7 @@ private Q_SLOTS:
     void stepsBackShowThePictureOfTheirTime()
     {
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         openAndPlayThrough(window, m_recording);
         auto* view = window.findChild<ShowImageForm*>("widget_show_image");
         VxEventProcessor* engine = window.eventProcessor();
@@ -455,7 +446,7 @@ private Q_SLOTS:
         QVERIFY(RecordingSupport::writeRecording(headerOnly, {}, kStart));
 
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         auto* play = window.findChild<QPushButton*>("pb_play");
         auto* view = window.findChild<ShowImageForm*>("widget_show_image");
         for (const QString& broken : {empty, headerOnly}) {
@@ -508,7 +499,7 @@ private Q_SLOTS:
         QVERIFY(RecordingSupport::writeRecording(path, events, 0, vga));
 
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         openAndPlayThrough(window, path);
         QTest::keyClick(&window, Qt::Key_Right);
         auto* status = window.findChild<QLabel*>("lb_status_bar");
@@ -540,7 +531,7 @@ private Q_SLOTS:
     void menuTitlesLetGoOfTheirHighlight()
     {
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         auto* file = window.findChild<QPushButton*>("pb_menu_file");
         // On a desktop the open menu holds the mouse, so the title never hears it leave: the
         // user picked an entry down in the menu, and the title still believes it is hovered.
@@ -569,7 +560,7 @@ private Q_SLOTS:
         AppConfig::instance()->setOutputRawFilePath(m_dir->path());
         AppConfig::instance()->setVideoSavePath(m_dir->path());
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         openAndPlayThrough(window, m_recording);
         QSignalSpy cuts(&window, &MainWidget::signalCutRawFile);
         QSignalSpy exports(&window, &MainWidget::signalExportVideo);
@@ -698,7 +689,7 @@ private Q_SLOTS:
     void sideBarShowsOnePanelAtATime()
     {
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         auto* camera = window.findChild<QPushButton*>("pb_fold_setting");
         auto* area = window.findChild<QWidget*>("frame_setting");
         auto* cameraPanel = window.findChild<QWidget*>("panel_camera_setting");
@@ -733,7 +724,7 @@ private Q_SLOTS:
     {
         // The window's own title-bar rules must not reach the dialogs it opens.
         MainWidget window;
-        QVERIFY(showWindow(window));
+        QVERIFY(TestSupport::showMainWindow(window));
         VxExportVideoUI exportDialog(&window);
         VXMessageBox box("Message", "Tips", "OK", "Close", &window);
         for (QDialog* dialog : {static_cast<QDialog*>(&exportDialog), static_cast<QDialog*>(&box)}) {

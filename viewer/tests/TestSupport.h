@@ -45,6 +45,12 @@ struct ColourCounts
     int background = 0;
 };
 ColourCounts countColours(const QImage& image, const QColor& on, const QColor& off, const QColor& background);
+// Pixels of row 0 that differ from the background: with RecordingSupport::tickEvents, the number
+// of steps (milliseconds for a 1 ms step) a picture shows.
+int litPixelsInFirstRow(const QImage& image, const QColor& background);
+// Shows a main window at the screen's corner, large enough for the whole play bar; true once it
+// is exposed.
+bool showMainWindow(QWidget& window);
 
 // Application names and resources as the viewer sets them at start.
 void initViewerApplication();

@@ -370,6 +370,10 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
         <source>The folder %1 is read-only.</source>
         <translation>The folder %1 is read-only.</translation>
     </message>
+    <message>
+        <source>Select Directory</source>
+        <translation>Select Directory</translation>
+    </message>
 </context>
 <context>
     <name>VxGeneralSetting</name>
@@ -493,17 +497,9 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
         <source>OK</source>
         <translation>OK</translation>
     </message>
-    <message>
-        <source>Select Directory</source>
-        <translation>Select Directory</translation>
-    </message>
 </context>
 <context>
     <name>VxRangeFileDialog</name>
-    <message>
-        <source>Select Directory</source>
-        <translation>Select Directory</translation>
-    </message>
     <message>
         <source>Start Time</source>
         <translation>Start Time</translation>

@@ -370,6 +370,10 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
         <source>The folder %1 is read-only.</source>
         <translation>文件夹 %1 是只读的。</translation>
     </message>
+    <message>
+        <source>Select Directory</source>
+        <translation>选择目录</translation>
+    </message>
 </context>
 <context>
     <name>VxGeneralSetting</name>
@@ -493,17 +497,9 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
         <source>OK</source>
         <translation>确定</translation>
     </message>
-    <message>
-        <source>Select Directory</source>
-        <translation>选择目录</translation>
-    </message>
 </context>
 <context>
     <name>VxRangeFileDialog</name>
-    <message>
-        <source>Select Directory</source>
-        <translation>选择目录</translation>
-    </message>
     <message>
         <source>Start Time</source>
         <translation>开始时间</translation>
