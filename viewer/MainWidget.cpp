@@ -99,7 +99,14 @@ MainWidget::MainWidget(QWidget* parent)
     connectEngine();
 
     setPlaybackEnabled(false);
+    // The camera commands and the stream choice come with the live camera view; until then they
+    // are shown greyed rather than doing nothing when used.
     m_ui->pb_record->setEnabled(false);
+    m_ui->pb_viewer_type->setEnabled(false);
+    for (MenuCommand command :
+         {MenuCommand::OpenCamera, MenuCommand::CameraInfo, MenuCommand::IpConfiguration}) {
+        menuAction(command)->setEnabled(false);
+    }
     m_restartLauncher = [] { return QProcess::startDetached(QCoreApplication::applicationFilePath(), {}); };
     m_appConfig = AppConfig::instance();
     m_ui->widget_show_image->setBackgroundColor(m_appConfig->backgroundColor());

@@ -143,6 +143,10 @@ private Q_SLOTS:
                  (QStringList{"Open Camera", "Camera Info"}));
         QCOMPARE(actionTexts(window.findChild<QPushButton*>("pb_menu_tools")),
                  QStringList{"IP Configuration"});
+        // Camera commands wait for the live camera view.
+        QVERIFY(!window.menuAction(MainWidget::MenuCommand::OpenCamera)->isEnabled());
+        QVERIFY(!window.menuAction(MainWidget::MenuCommand::IpConfiguration)->isEnabled());
+        QVERIFY(window.menuAction(MainWidget::MenuCommand::GeneralSetting)->isEnabled());
         QCOMPARE(actionTexts(window.findChild<QPushButton*>("pb_menu_setting")),
                  (QStringList{"General Setting", QString("EN/中文")}));
         QVERIFY(!window.saveAsAction()->isVisible());
@@ -709,10 +713,11 @@ private Q_SLOTS:
         window.on_pb_fold_dvs_setting_clicked(false);
         QTRY_COMPARE(area->width(), folded);
 
-        // The stream shown steps DVS, APS, fused and back.
+        // The stream shown steps DVS, APS, fused and back; without a camera there is no choice.
+        QVERIFY(!window.findChild<QPushButton*>("pb_viewer_type")->isEnabled());
         QSignalSpy types(&window, &MainWidget::signalSetViewerShowType);
         for (int i = 0; i < 3; ++i) {
-            window.findChild<QPushButton*>("pb_viewer_type")->click();
+            window.on_pb_viewer_type_clicked();
         }
         QCOMPARE(types.count(), 3);
         QCOMPARE(types.at(0).at(0).value<tarvo::STREAM_TYPE>(), tarvo::APS_STREAM);
