@@ -186,6 +186,7 @@ private Q_SLOTS:
             QTest::keyClick(rate->lineEdit(), Qt::Key_Return);
             QCOMPARE(rates.count(), 1);
         }
+        QVERIFY(TestSupport::saveRender(&item, "SettingDisplayItem_refused_slow_rate"));
         QCOMPARE(item.frameRate(), 15u);
 
         // A pick from the list counts as soon as it is made.
@@ -315,7 +316,9 @@ private Q_SLOTS:
         click("sb_trigger_in_rec_enable");
         dialog.findChild<VXComboBoxBase*>("cb_trigger_in_edge")->setCurrentIndex(1);
         themes->setCurrentIndex(themes->findData("Dark"));
-        QVERIFY(TestSupport::saveRender(&dialog, "VxGeneralSetting"));
+        QVERIFY(TestSupport::saveRender(&dialog, "VxGeneralSetting_file"));
+        dialog.findChild<QListWidget*>("lw_general_setting_items")->setCurrentRow(1);
+        QVERIFY(TestSupport::saveRender(&dialog, "VxGeneralSetting_style"));
 
         QSignalSpy changed(&dialog, &VxGeneralSetting::signalTriggerInSaveFileParamChanged);
         QTest::ignoreMessage(QtDebugMsg, "Write to config file.");
