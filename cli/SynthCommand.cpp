@@ -9,11 +9,11 @@ namespace tarvo::cli {
 
 int synthCommand(const std::vector<std::string>& args)
 {
-    const Options options(args, {"duration-us", "rate-mev", "trigger-hz", "seed"});
+    const Options options(args, {"duration-us", "rate-mev", "trigger-hz", "seed", "burst-from-us",
+                                 "burst-to-us", "burst-factor"});
     if (options.positional().size() != 1) {
-        std::fprintf(
-            stderr,
-            "usage: tarvo synth OUT.raw [--duration-us N] [--rate-mev R] [--trigger-hz F] [--seed S]\n");
+        std::fprintf(stderr, "usage: tarvo synth OUT.raw [--duration-us N] [--rate-mev R] [--trigger-hz F] "
+                             "[--seed S] [--burst-from-us A --burst-to-us B --burst-factor K]\n");
         return 2;
     }
     const std::string path = options.positional()[0];
@@ -22,6 +22,13 @@ int synthCommand(const std::vector<std::string>& args)
     recipe.scene.eventsPerSecond = options.doubleValue("rate-mev", 1.0) * 1e6;
     recipe.scene.triggerHz = options.doubleValue("trigger-hz", 0);
     recipe.scene.seed = options.unsignedValue("seed", 1);
+    recipe.scene.burstStartUs = options.unsignedValue("burst-from-us", 0);
+    recipe.scene.burstEndUs = options.unsignedValue("burst-to-us", 0);
+    recipe.scene.burstFactor = options.doubleValue("burst-factor", 1);
+    if (options.has("burst-factor") && recipe.scene.burstEndUs <= recipe.scene.burstStartUs) {
+        std::fprintf(stderr, "tarvo synth: --burst-to-us must lie after --burst-from-us\n");
+        return 2;
+    }
     recipe.serialNumber = "SYNTH-" + std::to_string(recipe.scene.seed);
 
     const sim::SyntheticRecordingResult result = sim::writeSyntheticRecording(path, recipe);

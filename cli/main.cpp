@@ -10,24 +10,26 @@ namespace {
 
 void printUsage()
 {
-    std::fprintf(stderr, "usage: tarvo COMMAND [ARGS]\n"
-                         "commands:\n"
-                         "  synth OUT.raw [--duration-us N] [--rate-mev R] [--trigger-hz F] [--seed S]\n"
-                         "        write a synthetic recording of a moving scene\n"
-                         "  info FILE.raw [--triggers]\n"
-                         "        print what a recording's header and index say about it (and count its\n"
-                         "        trigger edges, which decodes the whole recording)\n"
-                         "  dump FILE.raw [--from-us T] [--count N]\n"
-                         "        print events as 't x y p' and trigger edges as 'trigger t id polarity'\n"
-                         "  cut IN.raw OUT.raw --from-us A --to-us B\n"
-                         "        copy a time range into a new recording\n"
-                         "  export IN.raw OUT.mp4 --from-us A --to-us B\n"
-                         "        render a time range as an H.264 video, a picture per 1/30 s of events\n"
-                         "        (for cut and export, a range past the end of the recording ends there)\n"
-                         "  cameras\n"
-                         "        list the attached cameras, one a line\n"
-                         "  stream --serial S [--seconds N] [--config FILE]\n"
-                         "        stream a camera for N s (5; 0: until Ctrl-C) and print its rates\n");
+    std::fprintf(stderr,
+                 "usage: tarvo COMMAND [ARGS]\n"
+                 "commands:\n"
+                 "  synth OUT.raw [--duration-us N] [--rate-mev R] [--trigger-hz F] [--seed S]\n"
+                 "        [--burst-from-us A --burst-to-us B --burst-factor K]\n"
+                 "        write a synthetic recording of a moving scene, K times as busy from A to B\n"
+                 "  info FILE.raw [--triggers]\n"
+                 "        print what a recording's header and index say about it (and count its\n"
+                 "        trigger edges, which decodes the whole recording)\n"
+                 "  dump FILE.raw [--from-us T] [--count N]\n"
+                 "        print events as 't x y p' and trigger edges as 'trigger t id polarity'\n"
+                 "  cut IN.raw OUT.raw --from-us A --to-us B\n"
+                 "        copy a time range into a new recording\n"
+                 "  export IN.raw OUT.mp4 --from-us A --to-us B\n"
+                 "        render a time range as an H.264 video, a picture per 1/30 s of events\n"
+                 "        (for cut and export, a range past the end of the recording ends there)\n"
+                 "  cameras\n"
+                 "        list the attached cameras, one a line\n"
+                 "  stream --serial S [--seconds N] [--config FILE]\n"
+                 "        stream a camera for N s (5; 0: until Ctrl-C) and print its rates\n");
 }
 
 } // namespace

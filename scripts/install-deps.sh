@@ -12,9 +12,12 @@ packages=(
     fonts-noto-cjk python3-fonttools
 )
 
+# One query for all of them: a second run of the README's commands should cost nothing here.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+    awk '$NF == "installed" && $(NF-1) == "ok" { print $1 }' || true)
 missing=()
 for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    if ! grep -qxF "$package" <<<"$installed"; then
         missing+=("$package")
     fi
 done

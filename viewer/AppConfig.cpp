@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -48,7 +49,23 @@ uint32_t readSeconds(const QSettings& settings, const char* key)
     return static_cast<uint32_t>(value);
 }
 
+// "en" or "zh"; anything else is English.
+QString knownLanguage(const QString& language)
+{
+    return language == "zh" ? language : QString("en");
+}
+
 } // namespace
+
+QString AppConfig::storedLanguage()
+{
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/config.ini";
+    if (!QFileInfo::exists(path)) {
+        return "en";
+    }
+    const QSettings settings(path, QSettings::IniFormat);
+    return knownLanguage(settings.value(kLanguage).toString());
+}
 
 AppConfig* AppConfig::instance()
 {
@@ -144,10 +161,7 @@ void AppConfig::load()
         qDebug() << "Create raw file path failed.";
     }
 
-    m_language = m_settings->value(kLanguage).toString();
-    if (m_language != "en" && m_language != "zh") {
-        m_language = "en";
-    }
+    m_language = knownLanguage(m_settings->value(kLanguage).toString());
 
     m_videoSavePath = loadDirectory(kVideoSavePath, &documentsMissing, &createFailed);
     if (documentsMissing) {

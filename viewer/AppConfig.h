@@ -18,6 +18,10 @@ public:
     // application-data directory exists.
     static AppConfig* instance();
 
+    // The language config.ini holds ("en" unless it says "zh"), read without loading the
+    // configuration or creating any folder; for the console, before the application starts.
+    static QString storedLanguage();
+
     AppConfig();
     ~AppConfig();
     AppConfig(const AppConfig&) = delete;

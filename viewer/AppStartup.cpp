@@ -39,7 +39,7 @@ bool AppStartup::loadFont()
 bool AppStartup::installTranslator(const QString& language)
 {
     const QString file = language == "zh" ? ":/app_zh.qm" : ":/app_en.qm";
-    auto* translator = new QTranslator(qApp);
+    auto* translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load(file)) {
         qDebug() << "Load language failed.";
         delete translator;

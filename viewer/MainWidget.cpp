@@ -4,9 +4,11 @@
 #include "AppConfig.h"
 #include "AppStartup.h"
 #include "ShowImageForm.h"
+#include "SidebarCameraSettingUI.h"
 #include "VXMessageBox.h"
 #include "VxEventProcessor.h"
 #include "VxFilePathReminderForm.h"
+#include "VxGeneralSetting.h"
 #include "VxGraphicsView.h"
 #include "VxRangeFileDialog.h"
 #include "VxRecordingFiles.h"
@@ -34,6 +36,8 @@
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
@@ -95,9 +99,17 @@ MainWidget::MainWidget(QWidget* parent)
     connectEngine();
 
     setPlaybackEnabled(false);
+    // The camera commands and the stream choice come with the live camera view; until then they
+    // are shown greyed rather than doing nothing when used.
     m_ui->pb_record->setEnabled(false);
+    m_ui->pb_viewer_type->setEnabled(false);
+    for (MenuCommand command :
+         {MenuCommand::OpenCamera, MenuCommand::CameraInfo, MenuCommand::IpConfiguration}) {
+        menuAction(command)->setEnabled(false);
+    }
     m_restartLauncher = [] { return QProcess::startDetached(QCoreApplication::applicationFilePath(), {}); };
     m_appConfig = AppConfig::instance();
+    m_ui->widget_show_image->setBackgroundColor(m_appConfig->backgroundColor());
 }
 
 MainWidget::~MainWidget()
@@ -208,26 +220,22 @@ void MainWidget::releaseMenuButton(QPushButton* button)
 
 void MainWidget::createSidePanels()
 {
-    // The settings panels proper arrive with the camera settings; until then each place shows
-    // its title so that the side bar already works.
-    auto makePanel = [this](const QString& name, const QString& title) {
+    m_cameraPanel = new SidebarCameraSettingUI(this);
+    m_cameraPanel->setObjectName("panel_camera_setting");
+    m_ui->layout_sidebar_setting->addWidget(m_cameraPanel);
+    // The event and frame sensor panels are built from an open camera's tools; without a camera
+    // their places stay empty and their buttons hidden.
+    auto makeCameraToolPanel = [this](const QString& name) {
         auto* panel = new QFrame(this);
         panel->setObjectName(name);
-        auto* layout = new QVBoxLayout(panel);
-        layout->setContentsMargins(16, 16, 16, 16);
-        auto* label = new QLabel(title, panel);
-        label->setStyleSheet("color: #004B6A; font-size: 14px;");
-        layout->addWidget(label);
-        layout->addStretch(1);
+        new QVBoxLayout(panel);
         m_ui->layout_sidebar_setting->addWidget(panel);
         return panel;
     };
-    m_cameraPanel = makePanel("panel_camera_setting", tr("Camera"));
-    m_dvsPanel = makePanel("panel_dvs_setting", tr("Event sensor"));
-    m_apsPanel = makePanel("panel_aps_setting", tr("Frame sensor"));
-    m_dvsPanel->hide();
-    m_apsPanel->hide();
-    m_cameraPanel->hide();
+    m_dvsPanel = makeCameraToolPanel("panel_dvs_setting");
+    m_apsPanel = makeCameraToolPanel("panel_aps_setting");
+    m_ui->pb_fold_dvs_setting->hide();
+    m_ui->pb_fold_aps_setting->hide();
     showSidePanel(nullptr);
 }
 
@@ -270,6 +278,15 @@ void MainWidget::connectEngine()
     connect(engine, &VxEventProcessor::signalFileLoaded, this, &MainWidget::slotFileLoaded, queued);
     connect(engine, &VxEventProcessor::signalSensorSize, this, &MainWidget::slotSensorSize, queued);
     connect(engine, &VxEventProcessor::signalFrameStatistics, this, &MainWidget::slotFrameStatistics, queued);
+    connect(engine, &VxEventProcessor::signalActivity, m_slider, &VxThreeHandleSlider::setActivity, queued);
+
+    // The display panel's values hold from the start: the engine plays as the panel says.
+    connect(m_cameraPanel, &SidebarCameraSettingUI::signalCumulativeTimeChanged, this,
+            &MainWidget::slotAccumulationTimeChanged);
+    connect(m_cameraPanel, &SidebarCameraSettingUI::signalFpsChanged, this,
+            &MainWidget::slotFrameRateChanged);
+    slotAccumulationTimeChanged(m_cameraPanel->accumulationTimeUs());
+    slotFrameRateChanged(m_cameraPanel->frameRate());
 
     VxGraphicsView* view = m_ui->widget_show_image->view();
     connect(view, &VxGraphicsView::signalPixelHovered, this, &MainWidget::slotPixelHovered);
@@ -396,6 +413,7 @@ void MainWidget::clearRecordingDisplays()
     m_slider->setMinimum(0);
     m_slider->setMaximum(0);
     m_slider->resetRange();
+    m_slider->setActivity({});
     m_ui->label_time->setText("--/ --");
     m_ui->label_show_timestamp_info->clear();
     m_sensorSize = QSize();
@@ -664,9 +682,10 @@ void MainWidget::slotHoverLeft()
 
 // ---- side bar and play bar -------------------------------------------------------------------
 
-void MainWidget::showSidePanel(QFrame* panel)
+void MainWidget::showSidePanel(QWidget* panel)
 {
-    for (QFrame* candidate : {m_cameraPanel, m_dvsPanel, m_apsPanel}) {
+    for (QWidget* candidate : {static_cast<QWidget*>(m_cameraPanel), static_cast<QWidget*>(m_dvsPanel),
+                               static_cast<QWidget*>(m_apsPanel)}) {
         candidate->setVisible(candidate == panel);
     }
     m_ui->pb_fold_setting->setChecked(panel && panel == m_cameraPanel);
@@ -697,8 +716,36 @@ void MainWidget::on_pb_fold_aps_setting_clicked(bool checked)
 
 void MainWidget::on_pb_fold_general_setting_clicked()
 {
-    // The general settings dialog arrives with the settings; the button does not stay down.
+    // The side-bar button stays down while the dialog is open.
+    m_ui->pb_fold_general_setting->setChecked(true);
+    VxGeneralSetting dialog(m_appConfig, this);
+    connect(&dialog, &VxGeneralSetting::signalTriggerInSaveFileParamChanged, this,
+            &MainWidget::initDvsCameraSettings);
+    if (dialog.exec() == QDialog::Accepted) {
+        applyTheme();
+    }
     m_ui->pb_fold_general_setting->setChecked(false);
+}
+
+void MainWidget::applyTheme()
+{
+    m_ui->widget_show_image->setBackgroundColor(m_appConfig->backgroundColor());
+    m_eventProcessor->repaint();
+}
+
+void MainWidget::slotAccumulationTimeChanged(uint64_t time_us)
+{
+    m_accTimeUs = time_us;
+    m_eventProcessor->setAccTime(time_us);
+    if (m_viewerType == ViewerRawFile && m_eventProcessor->hasFile() && !m_eventProcessor->isPlaying()) {
+        m_eventProcessor->setPlayPos(m_eventProcessor->currentTimestamp());
+    }
+}
+
+void MainWidget::slotFrameRateChanged(uint32_t fps)
+{
+    m_liveFps = uint16_t(std::min<uint32_t>(fps, std::numeric_limits<uint16_t>::max()));
+    m_eventProcessor->setFps(int(fps));
 }
 
 void MainWidget::on_pb_viewer_setting_clicked(bool checked)

@@ -18,6 +18,7 @@ class QFrame;
 class QMenu;
 class QPushButton;
 class AppConfig;
+class SidebarCameraSettingUI;
 class VxEventProcessor;
 class VxThreeHandleSlider;
 class VxToolTip;
@@ -77,6 +78,11 @@ public:
     QWK::WidgetWindowAgent* windowAgent() const { return m_windowAgent; }
     VxEventProcessor* eventProcessor() const { return m_eventProcessor; }
     VxThreeHandleSlider* timeSlider() const { return m_slider; }
+    SidebarCameraSettingUI* cameraPanel() const { return m_cameraPanel; }
+    // What the display panel has set: the event time of a picture and the frames per second of
+    // event time, for playback now and the live view later.
+    uint64_t accumulationTimeUs() const { return m_accTimeUs; }
+    uint16_t liveFps() const { return m_liveFps; }
     WaitingWin* waitingWin() const { return m_waitingWin; }
     ViewerType viewerType() const { return m_viewerType; }
     int showType() const { return m_showType; }
@@ -156,6 +162,10 @@ public Q_SLOTS:
     void slotFrameStatistics(uint64_t events, double events_per_second);
     void slotPixelHovered(QPoint pixel);
     void slotHoverLeft();
+    // The display panel's accumulation time: the pictures from now on show that much event
+    // time, and a paused recording shows its position again at once.
+    void slotAccumulationTimeChanged(uint64_t time_us);
+    void slotFrameRateChanged(uint32_t fps);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -172,7 +182,9 @@ private:
     void connectEngine();
     void setTitleBarCorners(bool rounded);
     // Shows one of the side panels (or none) and sizes the settings area to fit.
-    void showSidePanel(QFrame* panel);
+    void showSidePanel(QWidget* panel);
+    // Gives the image view the event theme's background and paints the picture again in it.
+    void applyTheme();
     void setPlaybackEnabled(bool enabled);
     void setRecordingCommandsVisible(bool visible);
     // Clears the timeline, the time texts and the status line of a recording that went.
@@ -192,7 +204,7 @@ private:
     VxEventProcessor* m_eventProcessor = nullptr;
     VxThreeHandleSlider* m_slider = nullptr;
     WaitingWin* m_waitingWin = nullptr;
-    QFrame* m_cameraPanel = nullptr;
+    SidebarCameraSettingUI* m_cameraPanel = nullptr;
     QFrame* m_dvsPanel = nullptr;
     QFrame* m_apsPanel = nullptr;
 

@@ -1,5 +1,7 @@
-// TarvoScope: sets up Qt, the font, the settings and the language, shows the splash dialog and
-// then the main window.
+// TarvoScope: answers --help and --version on the console; otherwise sets up Qt, the font, the
+// settings and the language, shows the splash dialog and then the main window, which opens the
+// recording given on the command line.
+#include "AppCommandLine.h"
 #include "AppConfig.h"
 #include "AppStartup.h"
 #include "InitDialog.h"
@@ -8,8 +10,16 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
+    // Before any window exists, so that these need no display.
+    const int consoleStatus = AppCommandLine::answerConsoleOptions(argc, argv);
+    if (consoleStatus >= 0) {
+        return consoleStatus;
+    }
+
     // The frameless window agent watches the top-level window only; native child windows
     // would take its mouse events. (High-DPI scaling is always on in Qt 6.)
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
@@ -24,6 +34,13 @@ int main(int argc, char* argv[])
 
     AppConfig* config = AppConfig::instance();
     AppStartup::installTranslator(config->language());
+
+    // Qt has taken its own options out by now; whatever is left must be ours.
+    const AppCommandLine commandLine = AppCommandLine::parse(QApplication::arguments(), true);
+    if (commandLine.action() == AppCommandLine::Action::Fail) {
+        std::fputs(commandLine.error().toLocal8Bit().constData(), stderr);
+        return 2;
+    }
     QApplication::setWindowIcon(QIcon(AppStartup::kWindowIconResource));
 
     {
@@ -32,5 +49,8 @@ int main(int argc, char* argv[])
     }
     MainWidget window;
     window.show();
+    if (!commandLine.recording().isEmpty()) {
+        window.openRecording(commandLine.recording());
+    }
     return app.exec();
 }

@@ -178,5 +178,27 @@ TEST(SyntheticScene, SameSeedGivesSameStreamAndRateIsHonoured)
     }
 }
 
+TEST(SyntheticScene, BurstMultipliesTheRateWithinItsStretchOnly)
+{
+    sim::SceneOptions options;
+    options.eventsPerSecond = 1e6;
+    options.burstStartUs = 20000;
+    options.burstEndUs = 30000;
+    options.burstFactor = 4;
+    sim::SyntheticScene scene(options, 5000);
+    std::vector<Event2D> events;
+    std::vector<EventTriggerIn> triggers;
+    scene.generate(5000, 45000, events, triggers);
+    // Events per 10 ms stretch of scene time: quiet, quiet, burst, quiet.
+    std::vector<size_t> counts(4, 0);
+    for (const Event2D& e : events) {
+        ++counts[(e.timestamp - 5000) / 10000];
+    }
+    EXPECT_NEAR(static_cast<double>(counts[0]), 10000.0, 500.0);
+    EXPECT_NEAR(static_cast<double>(counts[1]), 10000.0, 500.0);
+    EXPECT_NEAR(static_cast<double>(counts[2]), 40000.0, 1000.0);
+    EXPECT_NEAR(static_cast<double>(counts[3]), 10000.0, 500.0);
+}
+
 } // namespace
 } // namespace tarvo::test

@@ -2,11 +2,11 @@
 #include "ui_VxExportVideoUI.h"
 
 #include "VXMessageBox.h"
+#include "VxDialogFrame.h"
+#include "VxFolderCheck.h"
 #include "WidgetWindowAgent.h"
 
 #include <QEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QRegularExpressionValidator>
 
 #include <limits>
@@ -15,12 +15,7 @@ VxRangeFileDialog::VxRangeFileDialog(QWidget* parent)
     : QDialog(parent), m_ui(new Ui::VxExportVideoUI), m_windowAgent(new QWK::WidgetWindowAgent(this))
 {
     m_ui->setupUi(this);
-    setModal(true);
-    setAttribute(Qt::WA_TranslucentBackground);
-    m_windowAgent->setup(this);
-    m_windowAgent->setTitleBar(m_ui->widget_title);
-    m_windowAgent->setSystemButton(QWK::WindowAgentBase::Close, m_ui->pb_win_close);
-    m_windowAgent->setResizeEnabled(false);
+    VxDialogFrame::setUp(this, m_windowAgent, m_ui->widget_title, m_ui->pb_win_close);
     m_ui->pb_save->setDefault(true);
     // Microseconds are whole numbers: letters and signs cannot be typed or pasted.
     for (QLineEdit* field : {m_ui->le_start_time, m_ui->le_end_time}) {
@@ -127,16 +122,9 @@ QString VxRangeFileDialog::inputProblem() const
     if (m_hasRecordingRange && (start < m_first || end > m_last)) {
         return tr("The range must lie within the recording, from %1 to %2 µs.").arg(m_first).arg(m_last);
     }
-    const QString folder = directory().trimmed();
-    if (folder.isEmpty()) {
-        return tr("Choose the folder to save in.");
-    }
-    const QFileInfo info(folder);
-    if (!info.isDir()) {
-        return tr("The folder %1 does not exist.").arg(folder);
-    }
-    if (!info.isWritable()) {
-        return tr("The folder %1 is read-only.").arg(folder);
+    const QString folderProblem = VxFolderCheck::problem(directory());
+    if (!folderProblem.isEmpty()) {
+        return folderProblem;
     }
     const QString name = fileName().trimmed();
     if (name.isEmpty() || name.contains('/')) {
@@ -181,8 +169,7 @@ void VxRangeFileDialog::on_pb_select_dir_clicked()
 
 QString VxRangeFileDialog::chooseDirectory(const QString& start)
 {
-    return QFileDialog::getExistingDirectory(this, tr("Select Directory"), start,
-                                             QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    return VxFolderCheck::choose(this, start);
 }
 
 void VxRangeFileDialog::stepTime(QLineEdit* field, int64_t delta)

@@ -1,6 +1,7 @@
 #include "VxEventProcessor.h"
 
 #include "AppConfig.h"
+#include "VxActivityProfile.h"
 #include "VxDriverErrorTrap.h"
 
 #include "TarvoBase/TimeString.h"
@@ -92,6 +93,15 @@ void VxEventProcessor::showLatest()
 {
     emit signalRealTimeTimeStamp(m_lastBatchTimestamp.load());
     present();
+}
+
+void VxEventProcessor::repaint()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_bufferMutex);
+        ++m_framesPending;
+    }
+    m_renderWake.notify_one();
 }
 
 void VxEventProcessor::paintCounts(const uint16_t* counts, QImage& image) const
@@ -218,13 +228,7 @@ double VxEventProcessor::eventRateAround(uint64_t position) const
     const uint64_t half = kRateWindowUs / 2;
     const uint64_t from = position > fileStart + half ? std::min(position - half, fileEnd) : fileStart;
     const uint64_t to = fileEnd - from > kRateWindowUs ? from + kRateWindowUs : fileEnd;
-    tarvo::RawFileReader::Bookmark before;
-    tarvo::RawFileReader::Bookmark after;
-    if (!m_rawReader->getRawFileBookmark(from, before) || !m_rawReader->getRawFileBookmark(to, after) ||
-        after.timestamp <= before.timestamp || after.eventCount < before.eventCount) {
-        return -1;
-    }
-    return double(after.eventCount - before.eventCount) * 1e6 / double(after.timestamp - before.timestamp);
+    return VxActivityProfile::rateBetween(*m_rawReader, from, to);
 }
 
 bool VxEventProcessor::readerIdle() const
@@ -311,6 +315,9 @@ VxJobOutcome VxEventProcessor::loadReader()
     emit signalSensorSize(QSize(m_reader->getWidth(), m_reader->getHeight()));
     emit signalEndTimeStamp(upper);
     emit signalStartTimeStamp(lower);
+    if (m_rawReader) {
+        emit signalActivity(VxActivityProfile::eventRates(*m_rawReader, lower, upper));
+    }
     std::lock_guard<std::mutex> lock(m_frameMutex);
     m_current = lower;
     showAt(lower);

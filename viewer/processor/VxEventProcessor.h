@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <QVector>
 
 #include <atomic>
 #include <condition_variable>
@@ -56,6 +57,8 @@ public:
     void present();
     // Emits the last batch timestamp as the position and presents.
     void showLatest();
+    // Paints the picture presented last again, in the theme colours of now.
+    void repaint();
 
     uint64_t lastBatchTimestamp() const { return m_lastBatchTimestamp.load(); }
     uint64_t currentTimestamp() const { return m_current.load(); }
@@ -96,6 +99,9 @@ Q_SIGNALS:
     // With every picture of a recording: its number of events, and the recording's event rate
     // (events per second) around the picture's time, negative when unknown.
     void signalFrameStatistics(uint64_t events, double events_per_second);
+    // The event rate (events per second) over the recording just loaded, in equal slices from its
+    // first to its last timestamp; sent by the load before signalFileLoaded.
+    void signalActivity(QVector<double> events_per_second);
 
 public Q_SLOTS:
     void loadFile(QString path);

@@ -1,10 +1,21 @@
-// The viewer's settings over config.ini: defaults, repair of bad values, saving and themes.
+// The viewer's settings over config.ini: defaults, the camera files shipped with the viewer,
+// repair of bad values, saving and themes.
 #include "AppConfig.h"
+#include "TarvoHal/Imx415ApsCtrl.h"
+#include "TarvoHal/Imx636AntiFlicker.h"
+#include "TarvoHal/Imx636Biases.h"
+#include "TarvoHal/Imx636EventRateControl.h"
+#include "TarvoHal/Imx636EventTrailFilter.h"
+#include "TarvoHal/Imx636ROI.h"
+#include "TarvoHal/Imx636Sync.h"
+#include "TarvoHal/Imx636TriggerIn.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -14,6 +25,21 @@ class AppConfigTest : public QObject
     Q_OBJECT
 
 private:
+    // The tools of the IMX636 and IMX415 sensors, as a camera makes them; their parameter
+    // descriptions need no device behind them.
+    static std::vector<std::shared_ptr<tarvo::CameraTool>> cameraTools()
+    {
+        const std::shared_ptr<tarvo::RegisterController> none;
+        return {std::make_shared<tarvo::Imx636Biases>(none),
+                std::make_shared<tarvo::Imx636TriggerIn>(none),
+                std::make_shared<tarvo::Imx636Sync>(none),
+                std::make_shared<tarvo::Imx636AntiFlicker>(none),
+                std::make_shared<tarvo::Imx636EventTrailFilter>(none),
+                std::make_shared<tarvo::Imx636EventRateControl>(none),
+                std::make_shared<tarvo::Imx636ROI>(none),
+                std::make_shared<tarvo::Imx415ApsCtrl>(none)};
+    }
+
     static QString iniPath()
     {
         return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/config.ini";
@@ -36,18 +62,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        TestSupport::initViewerApplication();
-        // The default camera files lie beside the program, as they do in an installation.
-        const QString configDir = QCoreApplication::applicationDirPath() + "/config";
-        QDir().mkpath(configDir);
-        for (const char* name : {"dvs_default_config.json", "fusion_cmaera_default_config.json"}) {
-            QFile file(configDir + "/" + name);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(QString("{\"source\": \"%1\"}").arg(name).toUtf8());
-        }
-    }
+    void initTestCase() { TestSupport::initViewerApplication(); }
 
     void init() { TestSupport::failOnAnyWarning(); }
 
@@ -79,9 +94,93 @@ private Q_SLOTS:
         const QString configDir = home.documents() + "/TarvoConfig";
         QCOMPARE(config.dvsCameraCurrentConfigPath(), configDir + "/dvs_default_config.json");
         QCOMPARE(config.fusionCameraCurrentConfigPath(), configDir + "/fusion_camera_default_config.json");
-        QCOMPARE(readFile(config.dvsCameraCurrentConfigPath()), readFile(config.dvsDefaultConfigPath()));
+        // The copies are the files shipped beside the program, which are the sources'.
+        const QString sources = QStringLiteral(TARVO_VIEWER_SOURCE_DIR) + "/resources/config/";
+        QCOMPARE(readFile(config.dvsCameraCurrentConfigPath()),
+                 readFile(sources + "dvs_default_config.json"));
         QCOMPARE(readFile(config.fusionCameraCurrentConfigPath()),
-                 readFile(config.fusionDefaultConfigPath()));
+                 readFile(sources + "fusion_cmaera_default_config.json"));
+        QCOMPARE(readFile(config.dvsDefaultConfigPath()), readFile(sources + "dvs_default_config.json"));
+        QVERIFY(readFile(config.dvsCameraCurrentConfigPath()).startsWith("{"));
+    }
+
+    void defaultCameraFilesHoldEveryToolParameterAtItsDefault_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("tools");
+        QTest::addColumn<QVariantMap>("setAtStartUp");
+        // An event camera offers all seven IMX636 tools; the fusion camera keeps its trigger input
+        // to itself, has no sync tool, adds its frame sensor's and starts with rate control on.
+        QTest::newRow("event camera")
+            << "dvs_default_config.json"
+            << QStringList{"AntiFlicker", "Biases", "EventRateControl", "EventTrailFilter",
+                           "ROI",         "Sync",   "TriggerIn"}
+            << QVariantMap();
+        QTest::newRow("fusion camera")
+            << "fusion_cmaera_default_config.json"
+            << QStringList{"AntiFlicker", "ApsCtrl", "Biases", "EventRateControl", "EventTrailFilter", "ROI"}
+            << QVariantMap{{"EventRateControl.enable", true}};
+    }
+
+    void defaultCameraFilesHoldEveryToolParameterAtItsDefault()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, tools);
+        QFETCH(QVariantMap, setAtStartUp);
+        const QString path = QCoreApplication::applicationDirPath() + "/config/" + file;
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(readFile(path), &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(path + ": " + error.errorString()));
+        const QJsonObject root = document.object();
+        QCOMPARE(root.keys(), tools);
+
+        for (const auto& tool : cameraTools()) {
+            const QString name = QString::fromStdString(tool->getToolInfo().name);
+            if (!tools.contains(name)) {
+                continue;
+            }
+            const QJsonObject values = root.value(name).toObject();
+            QStringList expected;
+            for (const auto& [parameter, basic] : tool->getAllParamInfo()) {
+                const QString key = QString::fromStdString(parameter);
+                const QJsonValue value = values.value(key);
+                const QString where = name + "." + key;
+                switch (basic.type) {
+                case tarvo::PARAMETER_INT: {
+                    tarvo::IntParameterInfo info;
+                    QVERIFY(tool->getParamInfo(parameter, info));
+                    QVERIFY2(value.isDouble() && value.toInt(-1) == info.defaultValue, qPrintable(where));
+                    break;
+                }
+                case tarvo::PARAMETER_FLOAT: {
+                    tarvo::FloatParameterInfo info;
+                    QVERIFY(tool->getParamInfo(parameter, info));
+                    QVERIFY2(value.isDouble() && float(value.toDouble()) == info.defaultValue,
+                             qPrintable(where));
+                    break;
+                }
+                case tarvo::PARAMETER_BOOL: {
+                    tarvo::BoolParameterInfo info;
+                    QVERIFY(tool->getParamInfo(parameter, info));
+                    const bool expectedValue = setAtStartUp.value(where, info.defaultValue).toBool();
+                    QVERIFY2(value.isBool() && value.toBool() == expectedValue, qPrintable(where));
+                    break;
+                }
+                case tarvo::PARAMETER_ENUM: {
+                    tarvo::EnumParameterInfo info;
+                    QVERIFY(tool->getParamInfo(parameter, info));
+                    QVERIFY2(value.toString() == QString::fromStdString(info.defaultValue),
+                             qPrintable(where));
+                    break;
+                }
+                default:
+                    continue; // text parameters are not kept in configuration files
+                }
+                expected << key;
+            }
+            // Nothing the tool does not know.
+            QCOMPARE(values.keys(), expected);
+        }
     }
 
     void anEditedCopyOfTheDefaultCameraFileIsKept()

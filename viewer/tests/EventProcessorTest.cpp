@@ -27,16 +27,6 @@ QColor rgb(int r, int g, int b)
     return QColor(r, g, b);
 }
 
-// Pixels of row 0 that differ from the background: with tickEvents, the event time shown.
-int litPixelsInFirstRow(const QImage& image, const QColor& background)
-{
-    int lit = 0;
-    for (int x = 0; x < image.width(); ++x) {
-        lit += image.pixelColor(x, 0) != background ? 1 : 0;
-    }
-    return lit;
-}
-
 QImage lastImage(const QList<QList<QVariant>>& spy)
 {
     return spy.last().at(0).value<QImage>();
@@ -193,7 +183,7 @@ private Q_SLOTS:
         processor.nextFrame();
         QCOMPARE(position.last().at(0).value<uint64_t>(), kStart + 30303);
         QTRY_COMPARE(images.count(), 1);
-        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 31);
+        QCOMPARE(TestSupport::litPixelsInFirstRow(lastImage(images), background), 31);
         QCOMPARE(statistics.last().at(0).value<uint64_t>(), uint64_t(31));
         QVERIFY(qAbs(statistics.last().at(1).toDouble() - 1000.0) < 50); // one event a millisecond
 
@@ -205,7 +195,7 @@ private Q_SLOTS:
         processor.preFrame();
         QCOMPARE(position.last().at(0).value<uint64_t>(), kStart);
         QTRY_COMPARE(images.count(), 3);
-        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 1);
+        QCOMPARE(TestSupport::litPixelsInFirstRow(lastImage(images), background), 1);
 
         // Accumulation time longer than the advance: consecutive frames overlap.
         processor.setFps(40);
@@ -215,13 +205,13 @@ private Q_SLOTS:
         QTRY_COMPARE(images.count(), 4);
         processor.nextFrame();
         QTRY_COMPARE(images.count(), 5);
-        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 50);
+        QCOMPARE(TestSupport::litPixelsInFirstRow(lastImage(images), background), 50);
         QCOMPARE(processor.currentTimestamp(), kStart + 50000);
         // Shorter: the frames leave gaps.
         processor.setAccTime(10000);
         processor.nextFrame();
         QTRY_COMPARE(images.count(), 6);
-        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 10);
+        QCOMPARE(TestSupport::litPixelsInFirstRow(lastImage(images), background), 10);
 
         // Seeking inside the range shows the picture of that time; outside it nothing happens.
         const int before = position.count();
@@ -232,7 +222,7 @@ private Q_SLOTS:
         QCOMPARE(position.count(), before + 1);
         QCOMPARE(processor.currentTimestamp(), kStart + 200000);
         QTRY_COMPARE(images.count(), 7);
-        QCOMPARE(litPixelsInFirstRow(lastImage(images), background), 10);
+        QCOMPARE(TestSupport::litPixelsInFirstRow(lastImage(images), background), 10);
 
         // Near the upper bound a step stops at it; at the bound nothing happens.
         processor.setPlayPos(kEnd - 5000);

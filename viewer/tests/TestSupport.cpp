@@ -42,6 +42,23 @@ ColourCounts countColours(const QImage& image, const QColor& on, const QColor& o
     return counts;
 }
 
+int litPixelsInFirstRow(const QImage& image, const QColor& background)
+{
+    int lit = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        lit += image.pixelColor(x, 0) != background ? 1 : 0;
+    }
+    return lit;
+}
+
+bool showMainWindow(QWidget& window)
+{
+    window.resize(1280, 800);
+    window.show();
+    window.move(0, 0);
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 void initViewerApplication()
 {
     QStandardPaths::setTestModeEnabled(true);

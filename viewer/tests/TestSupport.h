@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QApplication>
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
+
+#include <functional>
 
 class QImage;
 class QColor;
@@ -41,6 +45,12 @@ struct ColourCounts
     int background = 0;
 };
 ColourCounts countColours(const QImage& image, const QColor& on, const QColor& off, const QColor& background);
+// Pixels of row 0 that differ from the background: with RecordingSupport::tickEvents, the number
+// of steps (milliseconds for a 1 ms step) a picture shows.
+int litPixelsInFirstRow(const QImage& image, const QColor& background);
+// Shows a main window at the screen's corner, large enough for the whole play bar; true once it
+// is exposed.
+bool showMainWindow(QWidget& window);
 
 // Application names and resources as the viewer sets them at start.
 void initViewerApplication();
@@ -49,6 +59,22 @@ void initViewerApplication();
 void failOnAnyWarning();
 // Saves a picture of `widget` as build/viewer/tests/renders/<name>.png; true on success.
 bool saveRender(QWidget* widget, const QString& name);
+
+// Runs `handle` on the next modal dialog of type Dialog once it is shown (the code under test is
+// then blocked in its exec()).
+template <typename Dialog> void onNextModal(std::function<void(Dialog*)> handle)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            handle(dialog);
+        }
+    });
+    timer->start();
+}
 
 } // namespace TestSupport
 

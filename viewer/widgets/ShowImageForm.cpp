@@ -10,12 +10,23 @@ ShowImageForm::ShowImageForm(QWidget* parent)
     : QWidget(parent), m_ui(new Ui::ShowImageForm), m_scene(new QGraphicsScene(this))
 {
     m_ui->setupUi(this);
-    QPixmap blank(1280, 720);
-    blank.fill(QColor(0x70, 0x70, 0x70));
-    m_item = m_scene->addPixmap(blank);
+    m_item = m_scene->addPixmap(QPixmap(1280, 720));
     m_item->setTransformationMode(Qt::SmoothTransformation);
     m_scene->setSceneRect(m_item->boundingRect());
     m_ui->graphicsView->setScene(m_scene);
+    setBackgroundColor(m_background);
+}
+
+void ShowImageForm::setBackgroundColor(const QColor& colour)
+{
+    m_background = colour;
+    // The scene's background fills the whole view, the bars beside the picture included.
+    m_ui->graphicsView->setBackgroundBrush(colour);
+    if (m_blank) {
+        QPixmap blank(m_item->pixmap().size());
+        blank.fill(colour);
+        m_item->setPixmap(blank);
+    }
 }
 
 ShowImageForm::~ShowImageForm()
@@ -40,6 +51,7 @@ void ShowImageForm::slotShowImage(QImage image)
 
 void ShowImageForm::showPixMap(QPixmap pixmap)
 {
+    m_blank = false;
     const bool resized = pixmap.size() != m_item->pixmap().size();
     m_item->setPixmap(pixmap);
     if (resized) {

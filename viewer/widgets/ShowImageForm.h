@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -23,6 +24,10 @@ public:
 
     VxGraphicsView* view() const;
     QPixmap pixmap() const;
+    // The colour around the picture where the view is wider or taller than it, and of the empty
+    // picture before the first one arrives.
+    void setBackgroundColor(const QColor& colour);
+    QColor backgroundColor() const { return m_background; }
 
 public Q_SLOTS:
     void slotShowImage(QImage image);
@@ -38,4 +43,6 @@ private:
     Ui::ShowImageForm* m_ui;
     QGraphicsScene* m_scene;
     QGraphicsPixmapItem* m_item;
+    QColor m_background{0x70, 0x70, 0x70};
+    bool m_blank = true; // no picture has been shown yet
 };

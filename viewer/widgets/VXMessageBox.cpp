@@ -1,6 +1,7 @@
 #include "VXMessageBox.h"
 #include "ui_VXMessageBox.h"
 
+#include "VxDialogFrame.h"
 #include "WidgetWindowAgent.h"
 
 VXMessageBox::VXMessageBox(const QString& message, const QString& title, const QString& acceptText,
@@ -8,12 +9,7 @@ VXMessageBox::VXMessageBox(const QString& message, const QString& title, const Q
     : QDialog(parent), m_ui(new Ui::VXMessageBox), m_windowAgent(new QWK::WidgetWindowAgent(this))
 {
     m_ui->setupUi(this);
-    setModal(true);
-    setAttribute(Qt::WA_TranslucentBackground);
-    m_windowAgent->setup(this);
-    m_windowAgent->setTitleBar(m_ui->widget_title_bar);
-    m_windowAgent->setSystemButton(QWK::WindowAgentBase::Close, m_ui->pb_win_close);
-    m_windowAgent->setResizeEnabled(false);
+    VxDialogFrame::setUp(this, m_windowAgent, m_ui->widget_title_bar, m_ui->pb_win_close);
 
     setWindowTitle(title);
     m_ui->lb_title->setText(title);

@@ -62,10 +62,18 @@ bool VxComboBox::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void VxComboBox::setInputState(InputState state)
+{
+    m_inputState = state;
+    updateLook();
+}
+
 void VxComboBox::updateLook()
 {
+    static const char* const kInputs[] = {"neutral", "valid", "invalid"};
     // Dynamic properties select the style sheet's rules; re-polishing applies them.
     m_ui->comboBoxWidget->setProperty("state", isActive() ? "active" : "normal");
+    m_ui->comboBoxWidget->setProperty("input", kInputs[int(m_inputState)]);
     m_ui->cb_combox_in_widget->setProperty("open", m_open);
     for (QWidget* widget :
          {static_cast<QWidget*>(m_ui->comboBoxWidget), static_cast<QWidget*>(m_ui->cb_combox_in_widget)}) {

@@ -15,6 +15,15 @@ class VxComboBox : public QWidget
     Q_OBJECT
 
 public:
+    // What the typed text is worth: the frame shows a valid entry in the accent colour and an
+    // invalid one in the error colour; neutral is the plain frame.
+    enum class InputState
+    {
+        Neutral,
+        Valid,
+        Invalid,
+    };
+
     explicit VxComboBox(QWidget* parent = nullptr);
     ~VxComboBox() override;
 
@@ -23,6 +32,8 @@ public:
     // True while the combo box has the focus or its list is open.
     bool isActive() const { return m_focused || m_open; }
     bool isPopupOpen() const { return m_open; }
+    void setInputState(InputState state);
+    InputState inputState() const { return m_inputState; }
 
 Q_SIGNALS:
     void signalLineEditTextChanged(const QString& text);
@@ -37,4 +48,5 @@ private:
     Ui::VxComboBox* m_ui;
     bool m_focused = false;
     bool m_open = false;
+    InputState m_inputState = InputState::Neutral;
 };

@@ -13,6 +13,10 @@ const QColor kGroove(208, 208, 208);
 const QColor kAccent(0x00, 0x4B, 0x6A);
 const QColor kRange(0x9D, 0xBF, 0xCD);
 const QColor kDisabled(0xA7, 0xA7, 0xA7);
+const QColor kActivity(0x00, 0x4B, 0x6A, 150);
+constexpr int kTrackCross = 24;
+constexpr int kStripGap = 2;
+constexpr int kStripHeight = 8;
 } // namespace
 
 VxThreeHandleSlider::VxThreeHandleSlider(Qt::Orientation orientation, QWidget* parent)
@@ -27,12 +31,43 @@ VxThreeHandleSlider::VxThreeHandleSlider(Qt::Orientation orientation, QWidget* p
 
 QSize VxThreeHandleSlider::sizeHint() const
 {
-    return m_orientation == Qt::Horizontal ? QSize(300, 24) : QSize(24, 300);
+    const int cross = kTrackCross + stripSpace();
+    return m_orientation == Qt::Horizontal ? QSize(300, cross) : QSize(cross, 300);
 }
 
 QSize VxThreeHandleSlider::minimumSizeHint() const
 {
-    return m_orientation == Qt::Horizontal ? QSize(60, 24) : QSize(24, 60);
+    const int cross = kTrackCross + stripSpace();
+    return m_orientation == Qt::Horizontal ? QSize(60, cross) : QSize(cross, 60);
+}
+
+void VxThreeHandleSlider::setActivity(const QVector<double>& levels)
+{
+    const bool resized = levels.isEmpty() != m_activity.isEmpty();
+    m_activity = levels;
+    if (resized) {
+        updateGeometry();
+    }
+    update();
+}
+
+int VxThreeHandleSlider::stripSpace() const
+{
+    return m_activity.isEmpty() ? 0 : kStripGap + kStripHeight;
+}
+
+int VxThreeHandleSlider::trackCross() const
+{
+    return std::max(0, crossLength() - stripSpace());
+}
+
+QRect VxThreeHandleSlider::activityRect() const
+{
+    if (m_activity.isEmpty() || m_orientation != Qt::Horizontal) {
+        return QRect();
+    }
+    const int margin = std::max(m_centerHandleSize, m_rangeHandleSize) / 2;
+    return QRect(margin, trackCross() + kStripGap, std::max(0, width() - 2 * margin), kStripHeight);
 }
 
 void VxThreeHandleSlider::setMode(int mode)
@@ -168,7 +203,7 @@ QRect VxThreeHandleSlider::handleRect(uint64_t value, int length, int thickness)
 {
     const double middle = positionForValue(value);
     const int start = int(std::lround(middle - length / 2.0));
-    const int across = (crossLength() - thickness) / 2;
+    const int across = (trackCross() - thickness) / 2;
     if (m_orientation == Qt::Horizontal) {
         return QRect(start, across, length, thickness);
     }
@@ -182,12 +217,12 @@ QRect VxThreeHandleSlider::centerHandleRect() const
 
 QRect VxThreeHandleSlider::lowerHandleRect() const
 {
-    return handleRect(m_lowerValue, m_rangeHandleSize, std::min(crossLength(), 20));
+    return handleRect(m_lowerValue, m_rangeHandleSize, std::min(trackCross(), 20));
 }
 
 QRect VxThreeHandleSlider::upperHandleRect() const
 {
-    return handleRect(m_upperValue, m_rangeHandleSize, std::min(crossLength(), 20));
+    return handleRect(m_upperValue, m_rangeHandleSize, std::min(trackCross(), 20));
 }
 
 void VxThreeHandleSlider::paintEvent(QPaintEvent*)
@@ -200,12 +235,14 @@ void VxThreeHandleSlider::paintEvent(QPaintEvent*)
     // The groove and the filled parts are drawn along the axis; a vertical slider rotates the
     // painter so that the same code serves both orientations.
     const int length = axisLength();
-    const int cross = crossLength();
+    const int cross = trackCross();
     if (m_orientation == Qt::Vertical) {
         painter.translate(0, height());
         painter.rotate(-90);
     }
     const double margin = std::max(m_centerHandleSize, m_rangeHandleSize) / 2.0;
+    paintActivity(painter,
+                  QRectF(margin, cross + kStripGap, std::max(0.0, length - 2 * margin), kStripHeight));
     const QRectF groove(margin, (cross - 10) / 2.0, std::max(0.0, length - 2 * margin), 10);
     QPainterPath groovePath;
     groovePath.addRoundedRect(groove, 5, 5);
@@ -236,6 +273,30 @@ void VxThreeHandleSlider::paintEvent(QPaintEvent*)
     painter.setBrush(Qt::white);
     const double radius = m_centerHandleSize / 2.0 - 1.5;
     painter.drawEllipse(QPointF(centerPos, cross / 2.0), radius, radius);
+}
+
+void VxThreeHandleSlider::paintActivity(QPainter& painter, const QRectF& strip) const
+{
+    if (m_activity.isEmpty()) {
+        return;
+    }
+    const double top = *std::max_element(m_activity.begin(), m_activity.end());
+    painter.fillRect(strip, kGroove.lighter(112));
+    if (top <= 0) {
+        return;
+    }
+    // One step a slice, as tall as its share of the busiest slice, filled as one shape so that
+    // neighbouring slices leave no seams between them.
+    const double slice = strip.width() / m_activity.size();
+    QPainterPath profile(strip.bottomLeft());
+    for (int i = 0; i < m_activity.size(); ++i) {
+        const double height = strip.height() * std::clamp(m_activity.at(i) / top, 0.0, 1.0);
+        profile.lineTo(strip.left() + i * slice, strip.bottom() - height);
+        profile.lineTo(strip.left() + (i + 1) * slice, strip.bottom() - height);
+    }
+    profile.lineTo(strip.bottomRight());
+    profile.closeSubpath();
+    painter.fillPath(profile, isEnabled() ? kActivity : kDisabled);
 }
 
 void VxThreeHandleSlider::mousePressEvent(QMouseEvent* event)

@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QVector>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
 
+class QPainter;
+
 // The timeline: a position (centre) handle between a lower and an upper range handle, over
 // unsigned 64-bit values (microseconds of a recording). Mode 1 moves the centre only; mode 3
-// also lets the user narrow the range.
+// also lets the user narrow the range. Given an activity profile, a thin strip under the track
+// shows how busy each part of the span is.
 class VxThreeHandleSlider : public QWidget
 {
     Q_OBJECT
@@ -38,6 +42,13 @@ public:
     // The selected range: the range handles in mode 3, otherwise the whole span.
     uint64_t rangeStart() const;
     uint64_t rangeEnd() const;
+
+    // How busy the span is, in equal slices from minimum to maximum (any unit: the strip is
+    // scaled to the largest value); empty removes the strip.
+    void setActivity(const QVector<double>& levels);
+    const QVector<double>& activity() const { return m_activity; }
+    // Where the strip is drawn (empty without an activity profile); horizontal sliders only.
+    QRect activityRect() const;
 
     // Axis position (pixels from the start of the track) of the middle of a handle at value.
     double positionForValue(uint64_t value) const;
@@ -83,9 +94,13 @@ private:
     double axisPosition(const QPointF& point) const;
     int axisLength() const;
     int crossLength() const;
+    // The part of the cross length that holds the track and the handles, the strip left out.
+    int trackCross() const;
+    int stripSpace() const;
     QRect handleRect(uint64_t value, int length, int thickness) const;
     // Keeps minimum <= lower <= centre <= upper <= top of the range after any change.
     void normalize();
+    void paintActivity(QPainter& painter, const QRectF& strip) const;
     // Shows the dragged handle's value beside it.
     void showValueTip(uint64_t value, const QRect& handle);
 
@@ -102,4 +117,5 @@ private:
     Handle m_dragged = Handle::None;
     double m_dragOffset = 0; // mouse position minus handle middle when the drag began
     std::function<QString(uint64_t)> m_formatter;
+    QVector<double> m_activity;
 };

@@ -47,11 +47,14 @@ void SyntheticScene::generate(uint64_t from, uint64_t to, std::vector<Event2D>& 
 {
     addTriggers(from, to, triggers);
     const double perTick = m_options.eventsPerSecond * m_options.tickUs / 1e6;
+    const double perBurstTick = perTick * std::max(0.0, m_options.burstFactor);
     if (m_nextTick < from) {
         m_nextTick = from;
     }
     for (; m_nextTick < to; m_nextTick += m_options.tickUs) {
-        m_carry += perTick;
+        const uint64_t offset = m_nextTick - m_startTime;
+        const bool burst = offset >= m_options.burstStartUs && offset < m_options.burstEndUs;
+        m_carry += burst ? perBurstTick : perTick;
         const auto budget = static_cast<int64_t>(std::floor(m_carry));
         if (budget > 0) {
             m_carry -= static_cast<double>(budget);

@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>AppCommandLine</name>
+    <message>
+        <source>%1: unknown option &apos;%2&apos;</source>
+        <translation>%1: unknown option &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>%1: give one recording at most, not %2</source>
+        <translation>%1: give one recording at most, not %2</translation>
+    </message>
+    <message>
+        <source>Try &apos;%1 --help&apos;.</source>
+        <translation>Try &apos;%1 --help&apos;.</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [RECORDING.raw]
+
+Plays event camera recordings (RAW files): step through them, pick a range, export it
+to an MP4 video or cut it into a new recording.
+
+  RECORDING.raw  a recording to open; it plays at once
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Without a recording the window starts empty: File &gt; Open Recording opens one.
+</source>
+        <translation>Usage: %1 [RECORDING.raw]
+
+Plays event camera recordings (RAW files): step through them, pick a range, export it
+to an MP4 video or cut it into a new recording.
+
+  RECORDING.raw  a recording to open; it plays at once
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Without a recording the window starts empty: File &gt; Open Recording opens one.
+</translation>
+    </message>
+</context>
+<context>
     <name>InitDialog</name>
     <message>
         <source>Dialog</source>
@@ -135,18 +174,6 @@
         <translation>Select to automatically replay at the end of the playback</translation>
     </message>
     <message>
-        <source>Camera</source>
-        <translation>Camera</translation>
-    </message>
-    <message>
-        <source>Event sensor</source>
-        <translation>Event sensor</translation>
-    </message>
-    <message>
-        <source>Frame sensor</source>
-        <translation>Frame sensor</translation>
-    </message>
-    <message>
         <source>Select a raw file</source>
         <translation>Select a raw file</translation>
     </message>
@@ -185,6 +212,32 @@
     <message>
         <source>%1 events shown</source>
         <translation>%1 events shown</translation>
+    </message>
+</context>
+<context>
+    <name>SettingDisplayItem</name>
+    <message>
+        <source>Accumulation time</source>
+        <translation>Accumulation time</translation>
+    </message>
+    <message>
+        <source>Slow Rate</source>
+        <translation>Slow Rate</translation>
+    </message>
+    <message>
+        <source>Event time each picture shows: 1us to 1000ms, for example 33.33ms or 500us (a bare number is ms)</source>
+        <translation>Event time each picture shows: 1us to 1000ms, for example 33.33ms or 500us (a bare number is ms)</translation>
+    </message>
+    <message>
+        <source>How many times slower than real time a recording plays: 1 is real time, 0.04 to 1000</source>
+        <translation>How many times slower than real time a recording plays: 1 is real time, 0.04 to 1000</translation>
+    </message>
+</context>
+<context>
+    <name>SidebarCameraSettingUI</name>
+    <message>
+        <source>Display</source>
+        <translation>Display</translation>
     </message>
 </context>
 <context>
@@ -304,11 +357,149 @@
     </message>
 </context>
 <context>
-    <name>VxRangeFileDialog</name>
+    <name>VxFolderCheck</name>
+    <message>
+        <source>Choose the folder to save in.</source>
+        <translation>Choose the folder to save in.</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>The folder %1 does not exist.</translation>
+    </message>
+    <message>
+        <source>The folder %1 is read-only.</source>
+        <translation>The folder %1 is read-only.</translation>
+    </message>
     <message>
         <source>Select Directory</source>
         <translation>Select Directory</translation>
     </message>
+</context>
+<context>
+    <name>VxGeneralSetting</name>
+    <message>
+        <source>VxGerenalSetting</source>
+        <translation>VxGerenalSetting</translation>
+    </message>
+    <message>
+        <source>General Settings</source>
+        <translation>General Settings</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Style</source>
+        <translation>Style</translation>
+    </message>
+    <message>
+        <source>Tab 1</source>
+        <translation>Tab 1</translation>
+    </message>
+    <message>
+        <source>Trigger In File Save Settings</source>
+        <translation>Trigger In File Save Settings</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>Enable</translation>
+    </message>
+    <message>
+        <source>Trigger Edge</source>
+        <translation>Trigger Edge</translation>
+    </message>
+    <message>
+        <source>Before Trigger In Save Time (sec):</source>
+        <translation>Before Trigger In Save Time (sec):</translation>
+    </message>
+    <message>
+        <source>After Trigger In Save Time (sec):</source>
+        <translation>After Trigger In Save Time (sec):</translation>
+    </message>
+    <message>
+        <source>File Settings</source>
+        <translation>File Settings</translation>
+    </message>
+    <message>
+        <source>Default Out Raw File Path</source>
+        <translation>Default Out Raw File Path</translation>
+    </message>
+    <message>
+        <source>Default Video File Path</source>
+        <translation>Default Video File Path</translation>
+    </message>
+    <message>
+        <source>Tab 2</source>
+        <translation>Tab 2</translation>
+    </message>
+    <message>
+        <source>Theme</source>
+        <translation>Theme</translation>
+    </message>
+    <message>
+        <source>Events Color</source>
+        <translation>Events Color</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Rising Edge</source>
+        <translation>Rising Edge</translation>
+    </message>
+    <message>
+        <source>Falling Edge</source>
+        <translation>Falling Edge</translation>
+    </message>
+    <message>
+        <source>Gray</source>
+        <translation>Gray</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>Dark</translation>
+    </message>
+    <message>
+        <source>RedBlue</source>
+        <translation>RedBlue</translation>
+    </message>
+    <message>
+        <source>RedGreen</source>
+        <translation>RedGreen</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>Light</translation>
+    </message>
+    <message>
+        <source>One second more</source>
+        <translation>One second more</translation>
+    </message>
+    <message>
+        <source>One second less</source>
+        <translation>One second less</translation>
+    </message>
+    <message>
+        <source>Default Out Raw File Path: %1</source>
+        <translation>Default Out Raw File Path: %1</translation>
+    </message>
+    <message>
+        <source>Default Video File Path: %1</source>
+        <translation>Default Video File Path: %1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>VxRangeFileDialog</name>
     <message>
         <source>Start Time</source>
         <translation>Start Time</translation>
@@ -360,18 +551,6 @@
     <message>
         <source>The range must lie within the recording, from %1 to %2 µs.</source>
         <translation>The range must lie within the recording, from %1 to %2 µs.</translation>
-    </message>
-    <message>
-        <source>Choose the folder to save in.</source>
-        <translation>Choose the folder to save in.</translation>
-    </message>
-    <message>
-        <source>The folder %1 does not exist.</source>
-        <translation>The folder %1 does not exist.</translation>
-    </message>
-    <message>
-        <source>The folder %1 is read-only.</source>
-        <translation>The folder %1 is read-only.</translation>
     </message>
     <message>
         <source>Enter a file name (without a folder).</source>

@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AppCommandLine</name>
+    <message>
+        <source>%1: unknown option &apos;%2&apos;</source>
+        <translation>%1：未知选项 &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>%1: give one recording at most, not %2</source>
+        <translation>%1：最多只能指定一个录制文件，而不是 %2 个</translation>
+    </message>
+    <message>
+        <source>Try &apos;%1 --help&apos;.</source>
+        <translation>请尝试 &apos;%1 --help&apos;。</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [RECORDING.raw]
+
+Plays event camera recordings (RAW files): step through them, pick a range, export it
+to an MP4 video or cut it into a new recording.
+
+  RECORDING.raw  a recording to open; it plays at once
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Without a recording the window starts empty: File &gt; Open Recording opens one.
+</source>
+        <translation>用法：%1 [RECORDING.raw]
+
+播放事件相机录制文件（RAW 文件）：逐帧查看、选择区间、将区间导出为 MP4 视频
+或剪切为新的录制文件。
+
+  RECORDING.raw  要打开的录制文件，打开后立即播放
+  -h, --help     显示此帮助并退出
+  -v, --version  显示版本并退出
+
+不指定录制文件时窗口为空：通过“文件 &gt; 打开录制文件”打开一个。
+</translation>
+    </message>
+</context>
+<context>
     <name>InitDialog</name>
     <message>
         <source>Dialog</source>
@@ -135,18 +174,6 @@
         <translation>选中后播放结束时自动重新播放</translation>
     </message>
     <message>
-        <source>Camera</source>
-        <translation>相机</translation>
-    </message>
-    <message>
-        <source>Event sensor</source>
-        <translation>事件传感器</translation>
-    </message>
-    <message>
-        <source>Frame sensor</source>
-        <translation>图像传感器</translation>
-    </message>
-    <message>
         <source>Select a raw file</source>
         <translation>选择 RAW 文件</translation>
     </message>
@@ -185,6 +212,32 @@
     <message>
         <source>%1 events shown</source>
         <translation>显示 %1 个事件</translation>
+    </message>
+</context>
+<context>
+    <name>SettingDisplayItem</name>
+    <message>
+        <source>Accumulation time</source>
+        <translation>累积时间</translation>
+    </message>
+    <message>
+        <source>Slow Rate</source>
+        <translation>慢放倍率</translation>
+    </message>
+    <message>
+        <source>Event time each picture shows: 1us to 1000ms, for example 33.33ms or 500us (a bare number is ms)</source>
+        <translation>每幅画面显示的事件时间：1us 到 1000ms，例如 33.33ms 或 500us（只写数字时单位为 ms）</translation>
+    </message>
+    <message>
+        <source>How many times slower than real time a recording plays: 1 is real time, 0.04 to 1000</source>
+        <translation>录制文件比实际时间慢放的倍数：1 为实时，范围 0.04 到 1000</translation>
+    </message>
+</context>
+<context>
+    <name>SidebarCameraSettingUI</name>
+    <message>
+        <source>Display</source>
+        <translation>显示</translation>
     </message>
 </context>
 <context>
@@ -304,11 +357,149 @@
     </message>
 </context>
 <context>
-    <name>VxRangeFileDialog</name>
+    <name>VxFolderCheck</name>
+    <message>
+        <source>Choose the folder to save in.</source>
+        <translation>请选择保存的文件夹。</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>文件夹 %1 不存在。</translation>
+    </message>
+    <message>
+        <source>The folder %1 is read-only.</source>
+        <translation>文件夹 %1 是只读的。</translation>
+    </message>
     <message>
         <source>Select Directory</source>
         <translation>选择目录</translation>
     </message>
+</context>
+<context>
+    <name>VxGeneralSetting</name>
+    <message>
+        <source>VxGerenalSetting</source>
+        <translation>通用设置</translation>
+    </message>
+    <message>
+        <source>General Settings</source>
+        <translation>通用设置</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>Style</source>
+        <translation>样式</translation>
+    </message>
+    <message>
+        <source>Tab 1</source>
+        <translation>页 1</translation>
+    </message>
+    <message>
+        <source>Trigger In File Save Settings</source>
+        <translation>触发输入文件保存设置</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>启用</translation>
+    </message>
+    <message>
+        <source>Trigger Edge</source>
+        <translation>触发边沿</translation>
+    </message>
+    <message>
+        <source>Before Trigger In Save Time (sec):</source>
+        <translation>触发前保存时间（秒）：</translation>
+    </message>
+    <message>
+        <source>After Trigger In Save Time (sec):</source>
+        <translation>触发后保存时间（秒）：</translation>
+    </message>
+    <message>
+        <source>File Settings</source>
+        <translation>文件设置</translation>
+    </message>
+    <message>
+        <source>Default Out Raw File Path</source>
+        <translation>默认 RAW 文件输出路径</translation>
+    </message>
+    <message>
+        <source>Default Video File Path</source>
+        <translation>默认视频文件路径</translation>
+    </message>
+    <message>
+        <source>Tab 2</source>
+        <translation>页 2</translation>
+    </message>
+    <message>
+        <source>Theme</source>
+        <translation>主题</translation>
+    </message>
+    <message>
+        <source>Events Color</source>
+        <translation>事件颜色</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Rising Edge</source>
+        <translation>上升沿</translation>
+    </message>
+    <message>
+        <source>Falling Edge</source>
+        <translation>下降沿</translation>
+    </message>
+    <message>
+        <source>Gray</source>
+        <translation>灰色</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>深色</translation>
+    </message>
+    <message>
+        <source>RedBlue</source>
+        <translation>红蓝</translation>
+    </message>
+    <message>
+        <source>RedGreen</source>
+        <translation>红绿</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>浅色</translation>
+    </message>
+    <message>
+        <source>One second more</source>
+        <translation>增加一秒</translation>
+    </message>
+    <message>
+        <source>One second less</source>
+        <translation>减少一秒</translation>
+    </message>
+    <message>
+        <source>Default Out Raw File Path: %1</source>
+        <translation>默认 RAW 文件输出路径：%1</translation>
+    </message>
+    <message>
+        <source>Default Video File Path: %1</source>
+        <translation>默认视频文件路径：%1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>VxRangeFileDialog</name>
     <message>
         <source>Start Time</source>
         <translation>开始时间</translation>
@@ -360,18 +551,6 @@
     <message>
         <source>The range must lie within the recording, from %1 to %2 µs.</source>
         <translation>范围必须在录制文件之内，即 %1 到 %2 微秒。</translation>
-    </message>
-    <message>
-        <source>Choose the folder to save in.</source>
-        <translation>请选择保存的文件夹。</translation>
-    </message>
-    <message>
-        <source>The folder %1 does not exist.</source>
-        <translation>文件夹 %1 不存在。</translation>
-    </message>
-    <message>
-        <source>The folder %1 is read-only.</source>
-        <translation>文件夹 %1 是只读的。</translation>
     </message>
     <message>
         <source>Enter a file name (without a folder).</source>

@@ -19,6 +19,11 @@ struct SceneOptions
     uint32_t tickUs = 1;       // events are produced on ticks of this many microseconds
     double rowRunShare = 0.45; // share of events that come in runs along a row
     double noiseShare = 0.1;   // share of isolated events at random pixels
+    // A stretch of busier scene, [burstStartUs, burstEndUs) from the start time, whose event
+    // rate is burstFactor times the rate above; none while the stretch is empty.
+    uint64_t burstStartUs = 0;
+    uint64_t burstEndUs = 0;
+    double burstFactor = 1;
 };
 
 // A deterministic moving scene: bars sweeping across the sensor whose vertical edges give
