@@ -247,11 +247,12 @@ void MainWidget::createSidePanels()
 void MainWidget::connectCameraToolPanel(CameraToolPanel* panel, QPushButton* button)
 {
     connect(panel, &CameraToolPanel::signalShowLeftBottomTips, this, &MainWidget::slotShowLeftBottomTips);
-    connect(panel, &CameraToolPanel::signalCameraShown, this, [this, panel, button](bool shown) {
-        button->setVisible(shown);
-        if (!shown && panel->isVisible()) {
+    connect(panel, &CameraToolPanel::signalCameraShown, this, [this, button](bool shown) {
+        // A panel that has nothing left to show closes.
+        if (!shown && button->isChecked()) {
             showSidePanel(nullptr);
         }
+        button->setVisible(shown);
     });
 }
 

@@ -202,6 +202,10 @@ bool CameraToolPanel::applyConfigFile(const QString& path, QString& problem)
     if (!problem.isEmpty()) {
         return false;
     }
+    if (!m_camera.isConnected()) {
+        problem = tr("The camera is not connected.");
+        return false;
+    }
     // The camera applies a file value by value. Values that must agree with each other (the two
     // ends of a frequency band) can only be judged by the camera, which may refuse one after
     // others were set: the settings it had are kept aside to put back then.

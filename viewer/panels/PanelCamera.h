@@ -23,6 +23,7 @@ struct PanelCamera
     // Both take a file path and return whether the camera wrote or applied the whole file.
     std::function<bool(const std::string&)> exportConfig;
     std::function<bool(const std::string&)> loadConfig;
+    std::function<bool()> isConnected;
 
     // Empty when there is no camera.
     template <typename Camera> static PanelCamera of(const std::shared_ptr<Camera>& camera)
@@ -41,8 +42,9 @@ struct PanelCamera
             return camera->exportCameraConfigParams(path);
         };
         made.loadConfig = [camera](const std::string& path) { return camera->loadCameraConfigParams(path); };
+        made.isConnected = [camera] { return camera->isConnected(); };
         return made;
     }
 
-    bool isEmpty() const { return !exportConfig || !loadConfig; }
+    bool isEmpty() const { return !exportConfig || !loadConfig || !isConnected; }
 };

@@ -525,6 +525,29 @@ private Q_SLOTS:
         QCOMPARE(TestSupport::readFile(currentConfig()), fileBefore);
     }
 
+    void anUnpluggedCameraRefusesWithANotice()
+    {
+        OpenedCamera usb(usbCamera("PANEL-GONE"));
+        SidebarDvsSettingUI panel(m_config);
+        panel.setCamera(usb.camera);
+        panel.box(tarvo::TOOL_BIASES)->setFolded(false);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QSignalSpy notices(&panel, &CameraToolPanel::signalShowLeftBottomTips);
+        const QByteArray fileBefore = TestSupport::readFile(currentConfig());
+        QVERIFY(tarvo::sim::SimBus::instance().detach(usb.serial));
+
+        typeInto(rowOf<SettingBaseWithLineEdit>(panel, tarvo::TOOL_BIASES, "bias_fo"), "60");
+        VxMessageType type = VxMessageType::Success;
+        QVERIFY(lastNotice(notices, &type).startsWith("The camera did not take Bias Fo = 60."));
+        QCOMPARE(type, VxMessageType::Warning);
+        QVERIFY(!panel.loadConfig(m_config->dvsDefaultConfigPath()));
+        QCOMPARE(lastNotice(notices, &type),
+                 QString("Failed to load camera parameters. The camera is not connected."));
+        QCOMPARE(type, VxMessageType::Error);
+        QCOMPARE(TestSupport::readFile(currentConfig()), fileBefore);
+    }
+
     void roiAndRateControlChangeWhatTheCameraStreams()
     {
         OpenedCamera usb(usbCamera("PANEL-STREAM", 4e6));
@@ -773,6 +796,7 @@ private Q_SLOTS:
         fusion.tools.emplace_back(frameSensor->getToolInfo(), frameSensor);
         fusion.exportConfig = [](const std::string&) { return false; };
         fusion.loadConfig = [](const std::string&) { return false; };
+        fusion.isConnected = [] { return true; };
         SidebarApsSettingUI panel(m_config);
         const QString kept = m_dir->filePath("fusion_kept.json");
         QVERIFY(TestSupport::writeFile(kept, "{}"));

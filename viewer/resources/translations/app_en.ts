@@ -393,6 +393,10 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
         <source>Json file (*.json)</source>
         <translation>Json file (*.json)</translation>
     </message>
+    <message>
+        <source>The camera is not connected.</source>
+        <translation>The camera is not connected.</translation>
+    </message>
 </context>
 <context>
     <name>InitDialog</name>

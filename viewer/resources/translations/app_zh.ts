@@ -393,6 +393,10 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
         <source>Json file (*.json)</source>
         <translation>JSON 文件 (*.json)</translation>
     </message>
+    <message>
+        <source>The camera is not connected.</source>
+        <translation>相机未连接。</translation>
+    </message>
 </context>
 <context>
     <name>InitDialog</name>
