@@ -141,6 +141,28 @@ void typeInto(SettingBaseWithLineEdit* row, const QString& text, bool finish = t
     }
 }
 
+// An event sensor panel on screen showing `camera`, with the boxes of `open` unfolded and its
+// notices recorded.
+struct ShownPanel
+{
+    ShownPanel(AppConfig* config, const std::shared_ptr<tarvo::DvsCamera>& camera,
+               std::initializer_list<tarvo::ToolType> open = {})
+        : panel(config), notices(&panel, &CameraToolPanel::signalShowLeftBottomTips)
+    {
+        panel.setCamera(camera);
+        for (tarvo::ToolType type : open) {
+            panel.box(type)->setFolded(false);
+        }
+        panel.resize(480, 900);
+        panel.show();
+        exposed = QTest::qWaitForWindowExposed(&panel);
+    }
+
+    SidebarDvsSettingUI panel;
+    QSignalSpy notices;
+    bool exposed = false;
+};
+
 // The text and kind of the last notice a panel raised.
 QString lastNotice(const QSignalSpy& notices, VxMessageType* type = nullptr)
 {
@@ -381,12 +403,10 @@ private Q_SLOTS:
     void changedRowsReachTheCameraAndTheConfigurationFile()
     {
         OpenedCamera usb(usbCamera("PANEL-SET"));
-        SidebarDvsSettingUI panel(m_config);
-        panel.setCamera(usb.camera);
-        panel.resize(480, 900);
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QSignalSpy notices(&panel, &CameraToolPanel::signalShowLeftBottomTips);
+        ShownPanel shown(m_config, usb.camera);
+        QVERIFY(shown.exposed);
+        SidebarDvsSettingUI& panel = shown.panel;
+        QSignalSpy& notices = shown.notices;
 
         // An integer typed and ended with Return.
         auto* diffOn = rowOf<SettingBaseWithLineEdit>(panel, tarvo::TOOL_BIASES, "bias_diff_on");
@@ -446,11 +466,9 @@ private Q_SLOTS:
     void anUnusableTypedValueShowsTheErrorColourAndSendsNothing()
     {
         OpenedCamera usb(usbCamera("PANEL-TYPE"));
-        SidebarDvsSettingUI panel(m_config);
-        panel.setCamera(usb.camera);
-        panel.box(tarvo::TOOL_BIASES)->setFolded(false);
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        ShownPanel shown(m_config, usb.camera, {tarvo::TOOL_BIASES});
+        QVERIFY(shown.exposed);
+        SidebarDvsSettingUI& panel = shown.panel;
         const QByteArray fileBefore = TestSupport::readFile(currentConfig());
         const uint32_t registerBefore = usb.reg(kBiasDiffOn);
 
@@ -477,16 +495,14 @@ private Q_SLOTS:
     void aValueTheCameraRefusesIsShownBackWithTheReason()
     {
         OpenedCamera usb(usbCamera("PANEL-REFUSE"));
-        SidebarDvsSettingUI panel(m_config);
-        panel.setCamera(usb.camera);
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QSignalSpy notices(&panel, &CameraToolPanel::signalShowLeftBottomTips);
+        ShownPanel shown(m_config, usb.camera, {tarvo::TOOL_ANTI_FLICKER});
+        QVERIFY(shown.exposed);
+        SidebarDvsSettingUI& panel = shown.panel;
+        QSignalSpy& notices = shown.notices;
         const QByteArray fileBefore = TestSupport::readFile(currentConfig());
 
         // In range, but the band's low end must stay below its high end (130 Hz).
         auto* low = rowOf<SettingBaseWithLineEdit>(panel, tarvo::TOOL_ANTI_FLICKER, "low_frequency");
-        panel.box(tarvo::TOOL_ANTI_FLICKER)->setFolded(false);
         typeInto(low, "200");
         QCOMPARE(usb.param<int>(tarvo::TOOL_ANTI_FLICKER, "low_frequency"), 50);
         QCOMPARE(low->field()->lineEdit()->text(), QString("50"));
@@ -501,12 +517,10 @@ private Q_SLOTS:
     void networkTextsReachTheCameraButStayOutOfTheFile()
     {
         OpenedCamera eth(ethernetCamera("PANEL-NET"));
-        SidebarDvsSettingUI panel(m_config);
-        panel.setCamera(eth.camera);
-        panel.box(tarvo::TOOL_ETH_CONFIG)->setFolded(false);
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QSignalSpy notices(&panel, &CameraToolPanel::signalShowLeftBottomTips);
+        ShownPanel shown(m_config, eth.camera, {tarvo::TOOL_ETH_CONFIG});
+        QVERIFY(shown.exposed);
+        SidebarDvsSettingUI& panel = shown.panel;
+        QSignalSpy& notices = shown.notices;
         const QByteArray fileBefore = TestSupport::readFile(currentConfig());
         VxLineEditBase* gateway =
             rowOf<SettingBaseWithTextEdit>(panel, tarvo::TOOL_ETH_CONFIG, "gateway")->field();
@@ -528,12 +542,10 @@ private Q_SLOTS:
     void anUnpluggedCameraRefusesWithANotice()
     {
         OpenedCamera usb(usbCamera("PANEL-GONE"));
-        SidebarDvsSettingUI panel(m_config);
-        panel.setCamera(usb.camera);
-        panel.box(tarvo::TOOL_BIASES)->setFolded(false);
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QSignalSpy notices(&panel, &CameraToolPanel::signalShowLeftBottomTips);
+        ShownPanel shown(m_config, usb.camera, {tarvo::TOOL_BIASES});
+        QVERIFY(shown.exposed);
+        SidebarDvsSettingUI& panel = shown.panel;
+        QSignalSpy& notices = shown.notices;
         const QByteArray fileBefore = TestSupport::readFile(currentConfig());
         QVERIFY(tarvo::sim::SimBus::instance().detach(usb.serial));
 
@@ -551,12 +563,9 @@ private Q_SLOTS:
     void roiAndRateControlChangeWhatTheCameraStreams()
     {
         OpenedCamera usb(usbCamera("PANEL-STREAM", 4e6));
-        SidebarDvsSettingUI panel(m_config);
-        panel.setCamera(usb.camera);
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        panel.box(tarvo::TOOL_ROI)->setFolded(false);
-        panel.box(tarvo::TOOL_EVENT_RATE_CONTROL)->setFolded(false);
+        ShownPanel shown(m_config, usb.camera, {tarvo::TOOL_ROI, tarvo::TOOL_EVENT_RATE_CONTROL});
+        QVERIFY(shown.exposed);
+        SidebarDvsSettingUI& panel = shown.panel;
 
         typeInto(rowOf<SettingBaseWithLineEdit>(panel, tarvo::TOOL_ROI, "x_width"), "200");
         typeInto(rowOf<SettingBaseWithLineEdit>(panel, tarvo::TOOL_ROI, "y_height"), "100");
