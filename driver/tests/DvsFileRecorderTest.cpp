@@ -17,35 +17,6 @@ namespace {
 
 constexpr uint64_t kSecond = 1000000;
 
-DvsFileInfo infoAt(uint64_t start)
-{
-    DvsFileInfo info;
-    info.serial_number = "REC-1";
-    info.dvs_start_timestamp = start;
-    info.date = std::chrono::time_point_cast<WallTimeTicks>(std::chrono::system_clock::now());
-    return info;
-}
-
-// Buffers of 64 KiB, so that a stream of a few MB/s fills one before 100 ms of it have passed.
-StreamBuffers::Limits smallBuffers()
-{
-    StreamBuffers::Limits limits;
-    limits.bufferBytes = 64 << 10;
-    return limits;
-}
-
-DvsFileInfo cameraInfo()
-{
-    DvsFileInfo info;
-    info.serial_number = "CAM";
-    return info;
-}
-
-bool waitForState(const RawStreamRecorder& recorder, RecorderState state)
-{
-    return test::eventually([&] { return recorder.status().state == state; });
-}
-
 bool isCacheFile(const std::string& name)
 {
     return name.size() > 13 && name.compare(name.size() - 13, 13, "tarvo.raw.tmp") == 0;
@@ -62,14 +33,14 @@ size_t linesContaining(const test::LogCapture& log, int level, const std::string
 TEST(DvsFileRecorder, APlainRecordingHoldsEveryPushedByteBehindAHeaderTheReaderReads)
 {
     test::ScratchDir dir("rec-plain");
-    DvsFileRecorder recorder;
-    test::StreamFeeder feeder(2e6);
-    recorder.setClock(feeder.clock());
+    test::FedRecorder fed(2e6, StreamBuffers::Limits{});
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
     feeder.feed(recorder, 1500000); // streaming, not recording: nothing is pushed
     EXPECT_FALSE(recorder.isActive());
     EXPECT_TRUE(feeder.pushed().empty());
 
-    const DvsFileInfo info = infoAt(feeder.time());
+    const DvsFileInfo info = test::recordingInfo(feeder.time());
     ASSERT_TRUE(recorder.startRecording(dir.file("take.raw"), info));
     EXPECT_TRUE(recorder.isActive());
     EXPECT_EQ(recorder.status().state, RecorderState::Recording);
@@ -89,7 +60,7 @@ TEST(DvsFileRecorder, APlainRecordingHoldsEveryPushedByteBehindAHeaderTheReaderR
     EXPECT_TRUE(recording.payload == feeder.pushed());
     // The reader's decoder starts at the TIME_HIGH period in force before the first byte.
     EXPECT_EQ(recording.info.dvs_start_timestamp, feeder.slices().front().timeBefore & ~uint64_t{0xFFF});
-    EXPECT_EQ(recording.info.serial_number, "REC-1");
+    EXPECT_EQ(recording.info.serial_number, "CAM");
     ASSERT_FALSE(recording.events.empty());
     EXPECT_GE(recording.events.front().timestamp, info.dvs_start_timestamp);
     EXPECT_EQ(recording.events.back().timestamp / 10000, 299u);
@@ -100,10 +71,10 @@ TEST(DvsFileRecorder, AQuietStreamReachesTheFileAfterAboutATenthOfASecondOfStrea
     test::ScratchDir dir("rec-quiet");
     StreamBuffers::Limits limits; // 1 MiB buffers, which this stream would fill in 20 s
     limits.quietHandOver = std::chrono::hours(1);
-    DvsFileRecorder recorder(limits);
-    test::StreamFeeder feeder(2e4);
-    recorder.setClock(feeder.clock());
-    ASSERT_TRUE(recorder.startRecording(dir.file("quiet.raw"), infoAt(0)));
+    test::FedRecorder fed(2e4, limits);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
+    ASSERT_TRUE(recorder.startRecording(dir.file("quiet.raw"), test::recordingInfo(0)));
     feeder.feed(recorder, 2000000);
 
     // Every slice pushed 100 ms of stream or more before the last has been handed over.
@@ -124,10 +95,10 @@ TEST(DvsFileRecorder, AQuietStreamReachesTheFileAfterAboutATenthOfASecondOfStrea
 TEST(DvsFileRecorder, AStreamThatStopsLeavesNothingInMemoryForLong)
 {
     test::ScratchDir dir("rec-stalled");
-    DvsFileRecorder recorder;
-    test::StreamFeeder feeder(2e4);
-    recorder.setClock(feeder.clock());
-    ASSERT_TRUE(recorder.startRecording(dir.file("stalled.raw"), infoAt(0)));
+    test::FedRecorder fed(2e4, StreamBuffers::Limits{});
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
+    ASSERT_TRUE(recorder.startRecording(dir.file("stalled.raw"), test::recordingInfo(0)));
     feeder.feed(recorder, 1050000); // 50 ms: too little to be handed over by stream time
     EXPECT_TRUE(test::eventually([&] { return recorder.status().bytesWritten == feeder.pushed().size(); }));
     EXPECT_EQ(recorder.status().queuedBytes, 0u);
@@ -140,8 +111,8 @@ TEST(DvsFileRecorder, OneRecordingAtATimeAndOnlyARunningOneStops)
     DvsFileRecorder recorder;
     test::LogCapture log;
     EXPECT_FALSE(recorder.stopRecording());
-    ASSERT_TRUE(recorder.startRecording(dir.file("a.raw"), infoAt(0)));
-    EXPECT_FALSE(recorder.startRecording(dir.file("b.raw"), infoAt(0)));
+    ASSERT_TRUE(recorder.startRecording(dir.file("a.raw"), test::recordingInfo(0)));
+    EXPECT_FALSE(recorder.startRecording(dir.file("b.raw"), test::recordingInfo(0)));
     EXPECT_TRUE(log.contains(3, "a recording is under way"));
     EXPECT_FALSE(std::filesystem::exists(dir.file("b.raw")));
     EXPECT_EQ(recorder.status().path, dir.file("a.raw"));
@@ -152,10 +123,9 @@ TEST(DvsFileRecorder, OneRecordingAtATimeAndOnlyARunningOneStops)
 TEST(DvsFileRecorder, CachingKeepsTheLastSecondsInAtMostNPlusOneFiles)
 {
     test::ScratchDir dir("rec-cache");
-    DvsFileRecorder recorder(smallBuffers());
-    recorder.setFileInfo(cameraInfo());
-    test::StreamFeeder feeder(2e5);
-    recorder.setClock(feeder.clock());
+    test::FedRecorder fed(2e5);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
     feeder.feed(recorder, kSecond + 500000);
     test::LogCapture log;
     recorder.setFileCacheTime(3, dir.path());
@@ -194,10 +164,9 @@ TEST(DvsFileRecorder, ANewCacheTimeWhileCachingChangesNothing)
 {
     test::ScratchDir dir("rec-cache-n");
     test::ScratchDir other("rec-cache-other");
-    DvsFileRecorder recorder(smallBuffers());
-    recorder.setFileInfo(cameraInfo());
-    test::StreamFeeder feeder(2e5);
-    recorder.setClock(feeder.clock());
+    test::FedRecorder fed(2e5);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
     recorder.setFileCacheTime(1, dir.path());
     recorder.setFileCacheTime(4, other.path());
     feeder.feed(recorder, 6 * kSecond);
@@ -222,19 +191,18 @@ class CachedRecording : public ::testing::TestWithParam<StreamRate>
 TEST_P(CachedRecording, HoldsTheCachedSecondsBeforeTheStartThenTheStreamUntilTheStop)
 {
     test::ScratchDir dir("rec-window");
-    DvsFileRecorder recorder(smallBuffers());
-    recorder.setFileInfo(cameraInfo());
-    test::StreamFeeder feeder(GetParam().eventsPerSecond);
-    recorder.setClock(feeder.clock());
+    test::FedRecorder fed(GetParam().eventsPerSecond);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
     test::LogCapture log;
     recorder.setFileCacheTime(2, dir.path());
     feeder.feed(recorder, 5500000);
     const uint64_t start = feeder.time();
-    ASSERT_TRUE(recorder.startRecording(dir.file("window.raw"), infoAt(start)));
+    ASSERT_TRUE(recorder.startRecording(dir.file("window.raw"), test::recordingInfo(start)));
     EXPECT_EQ(recorder.status().state, RecorderState::CachedRecording);
     feeder.feed(recorder, 8500000);
     ASSERT_TRUE(recorder.stopRecording());
-    ASSERT_TRUE(waitForState(recorder, RecorderState::Caching)); // saved; caching goes on
+    ASSERT_TRUE(test::waitForState(recorder, RecorderState::Caching)); // saved; caching goes on
     EXPECT_EQ(recorder.status().fault, RecordingFault::None);
 
     const test::ReadRecording recording = test::readRecording(dir.file("window.raw"));
@@ -272,21 +240,20 @@ INSTANTIATE_TEST_SUITE_P(DvsFileRecorder, CachedRecording,
 TEST(DvsFileRecorder, StartAndStopWhileSavingAreRefused)
 {
     test::ScratchDir dir("rec-saving");
-    DvsFileRecorder recorder(smallBuffers());
-    recorder.setFileInfo(cameraInfo());
-    test::StreamFeeder feeder(2e6);
-    recorder.setClock(feeder.clock());
+    test::FedRecorder fed(2e6);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
     recorder.setFileCacheTime(2, dir.path());
     bool seen = false;
     // A save takes milliseconds; the calls are only judged when the save ran before and after them.
     for (int attempt = 0; attempt < 20 && !seen; ++attempt) {
         feeder.feed(recorder, feeder.time() + 3 * kSecond);
         const std::string path = dir.file("saving" + std::to_string(attempt) + ".raw");
-        ASSERT_TRUE(recorder.startRecording(path, infoAt(feeder.time())));
+        ASSERT_TRUE(recorder.startRecording(path, test::recordingInfo(feeder.time())));
         ASSERT_TRUE(recorder.stopRecording());
         const std::string other = dir.file("other" + std::to_string(attempt) + ".raw");
         const bool savingBefore = recorder.status().state == RecorderState::Saving;
-        const bool started = recorder.startRecording(other, infoAt(feeder.time()));
+        const bool started = recorder.startRecording(other, test::recordingInfo(feeder.time()));
         const bool stopped = recorder.stopRecording();
         if (savingBefore && recorder.status().state == RecorderState::Saving) {
             seen = true;
@@ -294,10 +261,10 @@ TEST(DvsFileRecorder, StartAndStopWhileSavingAreRefused)
             EXPECT_FALSE(stopped);
             EXPECT_FALSE(std::filesystem::exists(other));
         }
-        ASSERT_TRUE(waitForState(recorder, RecorderState::Caching));
+        ASSERT_TRUE(test::waitForState(recorder, RecorderState::Caching));
         if (started) {
             recorder.stopRecording();
-            ASSERT_TRUE(waitForState(recorder, RecorderState::Caching));
+            ASSERT_TRUE(test::waitForState(recorder, RecorderState::Caching));
         }
     }
     EXPECT_TRUE(seen);
@@ -306,14 +273,13 @@ TEST(DvsFileRecorder, StartAndStopWhileSavingAreRefused)
 TEST(DvsFileRecorder, EndingTheCacheOrTheRecorderSavesACachedRecording)
 {
     test::ScratchDir dir("rec-end-cache");
-    test::StreamFeeder feeder(2e5);
     {
-        DvsFileRecorder recorder(smallBuffers());
-        recorder.setFileInfo(cameraInfo());
-        recorder.setClock(feeder.clock());
+        test::FedRecorder fed(2e5);
+        DvsFileRecorder& recorder = fed.recorder;
+        test::StreamFeeder& feeder = fed.feeder;
         recorder.setFileCacheTime(1, dir.path());
         feeder.feed(recorder, 2 * kSecond);
-        ASSERT_TRUE(recorder.startRecording(dir.file("ended.raw"), infoAt(feeder.time())));
+        ASSERT_TRUE(recorder.startRecording(dir.file("ended.raw"), test::recordingInfo(feeder.time())));
         feeder.feed(recorder, 3 * kSecond);
         recorder.setFileCacheTime(0, dir.path());
         EXPECT_EQ(recorder.status().state, RecorderState::Idle);
@@ -321,7 +287,7 @@ TEST(DvsFileRecorder, EndingTheCacheOrTheRecorderSavesACachedRecording)
 
         recorder.setFileCacheTime(1, dir.path());
         feeder.feed(recorder, 5 * kSecond);
-        ASSERT_TRUE(recorder.startRecording(dir.file("destroyed.raw"), infoAt(feeder.time())));
+        ASSERT_TRUE(recorder.startRecording(dir.file("destroyed.raw"), test::recordingInfo(feeder.time())));
         feeder.feed(recorder, 6 * kSecond);
     }
     const test::ReadRecording recording = test::readRecording(dir.file("destroyed.raw"));
@@ -335,11 +301,10 @@ TEST(DvsFileRecorder, EndingTheCacheOrTheRecorderSavesACachedRecording)
 TEST(DvsFileRecorder, CachingAskedForDuringAPlainRecordingBeginsWhenItEnds)
 {
     test::ScratchDir dir("rec-pending");
-    DvsFileRecorder recorder(smallBuffers());
-    recorder.setFileInfo(cameraInfo());
-    test::StreamFeeder feeder(2e5);
-    recorder.setClock(feeder.clock());
-    ASSERT_TRUE(recorder.startRecording(dir.file("plain.raw"), infoAt(0)));
+    test::FedRecorder fed(2e5);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
+    ASSERT_TRUE(recorder.startRecording(dir.file("plain.raw"), test::recordingInfo(0)));
     recorder.setFileCacheTime(2, dir.path());
     EXPECT_EQ(recorder.status().state, RecorderState::Recording);
     feeder.feed(recorder, 2 * kSecond);

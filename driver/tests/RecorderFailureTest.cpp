@@ -14,26 +14,6 @@ namespace {
 
 constexpr uint64_t kSecond = 1000000;
 
-DvsFileInfo recordingInfo(uint64_t start)
-{
-    DvsFileInfo info;
-    info.serial_number = "FAIL-1";
-    info.dvs_start_timestamp = start;
-    return info;
-}
-
-StreamBuffers::Limits smallBuffers()
-{
-    StreamBuffers::Limits limits;
-    limits.bufferBytes = 64 << 10;
-    return limits;
-}
-
-bool waitForState(const RawStreamRecorder& recorder, RecorderState state)
-{
-    return test::eventually([&] { return recorder.status().state == state; });
-}
-
 // Whether `payload` is the stream from its start, as far as it goes.
 bool isPrefixOf(const std::vector<uint8_t>& payload, const std::vector<uint8_t>& stream)
 {
@@ -45,12 +25,12 @@ TEST(RecorderFailure, AFileThatCannotBeCreatedIsRefusedAndSaysWhy)
     test::ScratchDir dir("fail-open");
     std::ofstream(dir.file("plain-file")) << "not a folder";
     DvsFileRecorder recorder;
-    recorder.setFileInfo(recordingInfo(0));
+    recorder.setFileInfo(test::recordingInfo(0));
     test::LogCapture log;
     // Permission bits do not stop root, so the paths are ones nobody can create.
     for (const std::string& path :
          {dir.file("plain-file/take.raw"), std::string("/proc/tarvo-none/take.raw"), dir.path()}) {
-        EXPECT_FALSE(recorder.startRecording(path, recordingInfo(0))) << path;
+        EXPECT_FALSE(recorder.startRecording(path, test::recordingInfo(0))) << path;
         const RecordingStatus status = recorder.status();
         EXPECT_EQ(status.state, RecorderState::Idle);
         EXPECT_FALSE(recorder.isActive());
@@ -62,7 +42,7 @@ TEST(RecorderFailure, AFileThatCannotBeCreatedIsRefusedAndSaysWhy)
     // While caching, the cache goes on.
     recorder.setFileCacheTime(1, dir.path());
     EXPECT_EQ(recorder.status().fault, RecordingFault::None);
-    EXPECT_FALSE(recorder.startRecording(dir.file("plain-file/window.raw"), recordingInfo(0)));
+    EXPECT_FALSE(recorder.startRecording(dir.file("plain-file/window.raw"), test::recordingInfo(0)));
     EXPECT_EQ(recorder.status().state, RecorderState::Caching);
     EXPECT_EQ(recorder.status().fault, RecordingFault::CannotOpen);
 
@@ -80,14 +60,14 @@ TEST(RecorderFailure, AFullDiskStopsARecordingWhoseFileKeepsWhatWasWritten)
     if (!disk.mounted()) {
         GTEST_SKIP() << "cannot mount a small filesystem here: " << disk.why();
     }
-    DvsFileRecorder recorder(smallBuffers());
-    test::StreamFeeder feeder(2e5);
-    recorder.setClock(feeder.clock());
+    test::FedRecorder fed(2e5);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
     test::LogCapture log;
-    ASSERT_TRUE(recorder.startRecording(disk.file("full.raw"), recordingInfo(0)));
+    ASSERT_TRUE(recorder.startRecording(disk.file("full.raw"), test::recordingInfo(0)));
     // About 5 MB of stream for a disk of 1 MiB.
     feeder.feed(recorder, 10 * kSecond);
-    ASSERT_TRUE(waitForState(recorder, RecorderState::Idle));
+    ASSERT_TRUE(test::waitForState(recorder, RecorderState::Idle));
     EXPECT_FALSE(recorder.isActive());
     const RecordingStatus status = recorder.status();
     EXPECT_EQ(status.fault, RecordingFault::WriteFailed);
@@ -111,14 +91,13 @@ TEST(RecorderFailure, AFullCacheDiskStopsCachingAndTheRecordingKeepsWhatReachedT
         GTEST_SKIP() << "cannot mount a small filesystem here: " << disk.why();
     }
     test::ScratchDir dir("fail-cache-out");
-    DvsFileRecorder recorder(smallBuffers());
-    recorder.setFileInfo(recordingInfo(0));
-    test::StreamFeeder feeder(2e5);
-    recorder.setClock(feeder.clock());
+    test::FedRecorder fed(2e5);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
     recorder.setFileCacheTime(2, disk.path());
-    ASSERT_TRUE(recorder.startRecording(dir.file("window.raw"), recordingInfo(0)));
+    ASSERT_TRUE(recorder.startRecording(dir.file("window.raw"), test::recordingInfo(0)));
     feeder.feed(recorder, 10 * kSecond);
-    ASSERT_TRUE(waitForState(recorder, RecorderState::Idle)); // saved as far as it got; no more caching
+    ASSERT_TRUE(test::waitForState(recorder, RecorderState::Idle)); // saved as far as it got; no more caching
     const RecordingStatus status = recorder.status();
     EXPECT_EQ(status.fault, RecordingFault::WriteFailed);
     EXPECT_NE(status.error.find("No space left on device"), std::string::npos) << status.error;
@@ -133,20 +112,20 @@ TEST(RecorderFailure, AFullCacheDiskStopsCachingAndTheRecordingKeepsWhatReachedT
 TEST(RecorderFailure, AStreamBeyondTheMemoryBoundStopsTheRecordingCleanly)
 {
     test::ScratchDir dir("fail-slow");
-    StreamBuffers::Limits limits = smallBuffers();
+    StreamBuffers::Limits limits = test::smallBuffers();
     limits.maxHeldBytes = 256 << 10;
-    DvsFileRecorder recorder(limits);
-    test::StreamFeeder feeder(2e6);
-    recorder.setClock(feeder.clock());
+    test::FedRecorder fed(2e6, limits);
+    DvsFileRecorder& recorder = fed.recorder;
+    test::StreamFeeder& feeder = fed.feeder;
     test::LogCapture log;
-    ASSERT_TRUE(recorder.startRecording(dir.file("slow.raw"), recordingInfo(0)));
+    ASSERT_TRUE(recorder.startRecording(dir.file("slow.raw"), test::recordingInfo(0)));
     feeder.feed(recorder, 1020000); // about 130 KB, within the bound however slow the disk
     const size_t beforeBound = feeder.pushed().size();
     ASSERT_LT(beforeBound, limits.maxHeldBytes);
     // One push of a second of stream (about 5 MB) is more than the bound lets wait.
     feeder.feed(recorder, 2100000, kSecond);
     EXPECT_FALSE(recorder.isActive());
-    ASSERT_TRUE(waitForState(recorder, RecorderState::Idle));
+    ASSERT_TRUE(test::waitForState(recorder, RecorderState::Idle));
     const RecordingStatus status = recorder.status();
     EXPECT_EQ(status.fault, RecordingFault::DiskTooSlow);
     EXPECT_NE(status.error.find("the disk did not keep up with the stream"), std::string::npos)
@@ -164,7 +143,7 @@ TEST(RecorderFailure, AStreamBeyondTheMemoryBoundStopsTheRecordingCleanly)
     recorder.setFileCacheTime(1, dir.path());
     EXPECT_EQ(recorder.status().fault, RecordingFault::None);
     feeder.feed(recorder, 3100000, kSecond);
-    ASSERT_TRUE(waitForState(recorder, RecorderState::Idle));
+    ASSERT_TRUE(test::waitForState(recorder, RecorderState::Idle));
     EXPECT_EQ(recorder.status().fault, RecordingFault::DiskTooSlow);
     EXPECT_NE(recorder.status().error.find("Caching stopped"), std::string::npos);
 }

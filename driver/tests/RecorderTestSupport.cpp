@@ -1,5 +1,6 @@
 #include "RecorderTestSupport.h"
 
+#include "CameraTestSupport.h"
 #include "SimTestSupport.h"
 #include "TarvoDriver/DvsFileReader.h"
 #include "TarvoHal/DecoderFactory.h"
@@ -61,6 +62,34 @@ void StreamFeeder::feed(RawStreamRecorder& recorder, uint64_t untilUs, uint64_t 
         m_decoder->decode(bytes);
         m_time = m_decoder->getLastTimestamp();
     }
+}
+
+StreamBuffers::Limits smallBuffers()
+{
+    StreamBuffers::Limits limits;
+    limits.bufferBytes = 64 << 10;
+    return limits;
+}
+
+DvsFileInfo recordingInfo(uint64_t start)
+{
+    DvsFileInfo info;
+    info.serial_number = "CAM";
+    info.dvs_start_timestamp = start;
+    info.date = std::chrono::time_point_cast<WallTimeTicks>(std::chrono::system_clock::now());
+    return info;
+}
+
+FedRecorder::FedRecorder(double eventsPerSecond, const StreamBuffers::Limits& limits)
+    : feeder(eventsPerSecond), recorder(limits)
+{
+    recorder.setFileInfo(recordingInfo(0));
+    recorder.setClock(feeder.clock());
+}
+
+bool waitForState(const RawStreamRecorder& recorder, RecorderState state)
+{
+    return eventually([&] { return recorder.status().state == state; });
 }
 
 ScratchDir::ScratchDir(const std::string& name) : m_path(tempPath(name))

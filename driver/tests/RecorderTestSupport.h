@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileRecorder/DvsFileRecorder.h"
 #include "FileRecorder/RawStreamRecorder.h"
 #include "TarvoBase/EventTypes.h"
 #include "TarvoHal/Decoder.h"
@@ -47,6 +48,23 @@ private:
     std::vector<uint8_t> m_pushed;
     std::vector<Slice> m_slices;
 };
+
+// Buffers of 64 KiB, so that a stream of a few MB/s fills one before 100 ms of it have passed.
+StreamBuffers::Limits smallBuffers();
+// The header contents of a recording of camera "CAM" that starts at `start`.
+DvsFileInfo recordingInfo(uint64_t start);
+
+// A recorder of camera "CAM" and the stream that feeds it.
+struct FedRecorder
+{
+    explicit FedRecorder(double eventsPerSecond, const StreamBuffers::Limits& limits = smallBuffers());
+
+    StreamFeeder feeder;
+    DvsFileRecorder recorder; // after the feeder, whose clock it uses
+};
+
+// Waits until the recorder is in `state`; whether it came to be.
+bool waitForState(const RawStreamRecorder& recorder, RecorderState state);
 
 // A folder of its own under the test's temporary directory, removed with what it holds.
 class ScratchDir
