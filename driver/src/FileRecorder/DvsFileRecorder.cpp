@@ -266,10 +266,16 @@ void DvsFileRecorder::run()
 
 void DvsFileRecorder::abandon(const char* reason)
 {
-    fail(RecordingFault::WriteFailed, std::string("the recorder failed: ") + reason, true);
-    m_output.finish(false);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    // While only caching, the output is startRecording()'s; once a recording runs, the worker's.
+    const bool ownsOutput = m_phase != RecorderState::Caching;
+    failLocked(RecordingFault::WriteFailed, std::string("the recorder failed: ") + reason, true);
+    lock.unlock();
+    if (ownsOutput) {
+        m_output.finish(false);
+    }
     m_cache.closeOpenFile();
-    std::lock_guard<std::mutex> lock(m_mutex);
+    lock.lock();
     setPhaseLocked(RecorderState::Idle);
 }
 
