@@ -154,6 +154,12 @@ TEST(DvsFileRecorder, CachingKeepsTheLastSecondsInAtMostNPlusOneFiles)
     EXPECT_GT(recorder.status().cachedBytes, 3 * perSecond);
     EXPECT_LT(recorder.status().cachedBytes, 5 * perSecond);
 
+    // Without a recording there is nothing to stop, and the cache stays as it is.
+    const auto kept = dir.names();
+    EXPECT_FALSE(recorder.stopRecording());
+    EXPECT_EQ(recorder.status().state, RecorderState::Caching);
+    EXPECT_EQ(dir.names(), kept);
+
     recorder.setFileCacheTime(0, dir.path());
     EXPECT_EQ(recorder.status().state, RecorderState::Idle);
     EXPECT_FALSE(recorder.isActive());
