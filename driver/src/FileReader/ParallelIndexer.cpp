@@ -1,0 +1,206 @@
+#include "ParallelIndexer.h"
+
+#include "BookmarkPass.h"
+#include "BookmarkScanner.h"
+#include "PosixFile.h"
+#include "TarvoHal/Decoder.h"
+
+#include <algorithm>
+#include <exception>
+#include <system_error>
+
+namespace tarvo {
+
+ParallelIndexer::ParallelIndexer(const PosixFile& file, uint64_t payloadStart, uint64_t payloadEnd,
+                                 uint64_t chunkBytes, std::function<void(uint64_t)> beforeChunk)
+    : m_file(file), m_payloadStart(payloadStart), m_payloadEnd(payloadEnd), m_chunkBytes(chunkBytes),
+      m_beforeChunk(std::move(beforeChunk))
+{
+}
+
+ParallelIndexer::~ParallelIndexer()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_work.notify_all();
+    joinWorkers();
+}
+
+void ParallelIndexer::joinWorkers()
+{
+    for (std::thread& thread : m_threads) {
+        thread.join();
+    }
+    m_threads.clear();
+}
+
+ParallelIndexer::Outcome ParallelIndexer::run(unsigned threads, BookmarkPass& pass,
+                                              const PayloadMap::Entry& entry, std::string& why)
+{
+    try {
+        m_roundBytes = BookmarkPass::readSize(pass.wordSize());
+        m_rounds = (m_payloadEnd - m_payloadStart + m_roundBytes - 1) / m_roundBytes;
+        // Enough rounds ahead of the walk for every thread to be mapping one.
+        const size_t slots = static_cast<size_t>(std::min<uint64_t>(threads + 2, m_rounds));
+        m_slots.resize(slots);
+        for (Slot& slot : m_slots) {
+            slot.bytes.resize(static_cast<size_t>(std::min(m_roundBytes, m_payloadEnd - m_payloadStart)));
+            slot.map = std::make_unique<PayloadMap>(BookmarkScanner::freshDecoder(0));
+        }
+        for (unsigned i = 0; i < std::max(1u, threads); ++i) {
+            m_decoders.push_back(BookmarkScanner::freshDecoder(0));
+            if (!m_decoders.back()) {
+                why = "no EVT3 decoder";
+                return Outcome::Failed;
+            }
+        }
+    } catch (const std::exception& e) {
+        why = e.what();
+        return Outcome::Failed;
+    }
+    for (size_t i = 1; i < m_decoders.size(); ++i) {
+        try {
+            m_threads.emplace_back(&ParallelIndexer::workerLoop, this, m_decoders[i].get());
+        } catch (const std::system_error&) {
+            break; // the threads started so far share the work
+        }
+    }
+
+    PayloadMap::Entry state = entry;
+    try {
+        for (uint64_t round = 0; round < m_rounds; ++round) {
+            Slot& slot = m_slots[static_cast<size_t>(round % m_slots.size())];
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                // Maps chunks here too until the round is complete.
+                while (!m_stopping && !(slot.round == round && slot.pending == 0)) {
+                    if (!mapOne(lock, *m_decoders[0])) {
+                        m_roundDone.wait(lock, [&] {
+                            return m_stopping || (slot.round == round && slot.pending == 0) || canTake();
+                        });
+                    }
+                }
+                if (m_stopping) {
+                    break;
+                }
+            }
+            state = slot.map->join(state);
+            const uint64_t pos = m_payloadStart + round * m_roundBytes;
+            pass.walk(slot.bytes.data(), pos, static_cast<size_t>(std::min(m_roundBytes, m_payloadEnd - pos)),
+                      slot.map.get());
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_walked = round + 1;
+            }
+            m_work.notify_all();
+        }
+    } catch (const std::exception& e) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        stop(Outcome::Failed, e.what());
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        stop(Outcome::Built, std::string());
+    }
+    joinWorkers();
+    why = m_failure;
+    return m_outcome;
+}
+
+bool ParallelIndexer::canTake() const
+{
+    return !m_stopping && m_nextRound < m_rounds && m_nextRound < m_walked + m_slots.size();
+}
+
+ParallelIndexer::Task ParallelIndexer::take()
+{
+    Slot& slot = m_slots[static_cast<size_t>(m_nextRound % m_slots.size())];
+    const uint64_t roundStart = m_payloadStart + m_nextRound * m_roundBytes;
+    if (m_nextChunk == 0) {
+        slot.map->reset(slot.bytes.data(), roundStart, std::min(m_roundBytes, m_payloadEnd - roundStart),
+                        m_chunkBytes);
+        slot.round = m_nextRound;
+        slot.pending = slot.map->chunkCount();
+    }
+    const Task task{static_cast<size_t>(m_nextRound % m_slots.size()), m_nextChunk, roundStart};
+    if (++m_nextChunk == slot.map->chunkCount()) {
+        ++m_nextRound;
+        m_nextChunk = 0;
+    }
+    return task;
+}
+
+bool ParallelIndexer::map(const Task& task, Decoder& decoder)
+{
+    Slot& slot = m_slots[task.slot];
+    const uint64_t begin = slot.map->chunkBegin(task.chunk);
+    if (m_beforeChunk) {
+        m_beforeChunk(begin);
+    }
+    const size_t length = static_cast<size_t>(slot.map->chunkEnd(task.chunk) - begin);
+    if (m_file.readAt(begin, slot.bytes.data() + (begin - task.roundStart), length) != length) {
+        return false;
+    }
+    slot.map->scanChunk(task.chunk, decoder);
+    return true;
+}
+
+bool ParallelIndexer::mapOne(std::unique_lock<std::mutex>& lock, Decoder& decoder)
+{
+    if (!canTake()) {
+        return false;
+    }
+    Task task{};
+    bool complete = false;
+    bool failed = false;
+    std::string failure;
+    try {
+        task = take();
+        lock.unlock();
+        complete = map(task, decoder);
+    } catch (const std::exception& e) {
+        failed = true;
+        failure = e.what();
+    } catch (...) {
+        failed = true;
+        failure = "unknown error";
+    }
+    if (!lock.owns_lock()) {
+        lock.lock();
+    }
+    if (failed) {
+        stop(Outcome::Failed, failure);
+    } else if (!complete) {
+        stop(Outcome::ReadShort, std::string());
+    } else if (--m_slots[task.slot].pending == 0) {
+        m_roundDone.notify_all();
+    }
+    return true;
+}
+
+void ParallelIndexer::stop(Outcome outcome, const std::string& why)
+{
+    if (!m_stopping) {
+        m_stopping = true;
+        m_outcome = outcome;
+        m_failure = why;
+    }
+    m_work.notify_all();
+    m_roundDone.notify_all();
+}
+
+void ParallelIndexer::workerLoop(Decoder* decoder)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (true) {
+        m_work.wait(lock, [this] { return m_stopping || canTake(); });
+        if (m_stopping) {
+            return;
+        }
+        mapOne(lock, *decoder);
+    }
+}
+
+} // namespace tarvo

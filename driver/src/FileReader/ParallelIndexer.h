@@ -1,0 +1,103 @@
+#pragma once
+
+#include "PayloadMap.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tarvo {
+
+class BookmarkPass;
+class Decoder;
+class PosixFile;
+
+// Indexes a payload on several threads: the payload goes by in rounds of one read buffer, each
+// cut into chunks that any thread reads and maps (PayloadMap) as soon as its round has a slot;
+// the calling thread joins each round's maps in payload order and walks the round with them
+// (BookmarkPass), mapping chunks itself while the next round is not ready. A few rounds are
+// mapped ahead of the walk, so a thread that the machine holds back delays nobody for long.
+//
+// The threads start with run() and are joined before it returns; an exception on any of them
+// ends the run as a failure with its message.
+class ParallelIndexer
+{
+public:
+    enum class Outcome
+    {
+        Built,
+        Failed,    // the reason is in `why`
+        ReadShort, // the file ended before the payload did
+    };
+
+    // `beforeChunk`, when set, is called on the mapping thread before each chunk (tests).
+    ParallelIndexer(const PosixFile& file, uint64_t payloadStart, uint64_t payloadEnd, uint64_t chunkBytes,
+                    std::function<void(uint64_t chunkBegin)> beforeChunk = {});
+    ~ParallelIndexer();
+    ParallelIndexer(const ParallelIndexer&) = delete;
+    ParallelIndexer& operator=(const ParallelIndexer&) = delete;
+
+    // Walks the whole payload with `pass` on `threads` threads, this one included, from the
+    // stream's state `entry` at the start of the payload.
+    Outcome run(unsigned threads, BookmarkPass& pass, const PayloadMap::Entry& entry, std::string& why);
+
+private:
+    struct Slot
+    {
+        std::vector<uint8_t> bytes;
+        std::unique_ptr<PayloadMap> map;
+        uint64_t round = UINT64_MAX; // the round it holds
+        size_t pending = 0;          // chunks of that round not yet mapped
+    };
+    struct Task
+    {
+        size_t slot;
+        size_t chunk;
+        uint64_t roundStart;
+    };
+
+    // With m_mutex held: whether a chunk may be taken now, and taking it (starting its round in
+    // its slot when it is the round's first).
+    bool canTake() const;
+    Task take();
+    // Reads and maps a chunk; false when the file ended early. May throw.
+    bool map(const Task& task, Decoder& decoder);
+    // Takes and maps one chunk, with m_mutex held by `lock` before and after; false when none
+    // could be taken.
+    bool mapOne(std::unique_lock<std::mutex>& lock, Decoder& decoder);
+    // With m_mutex held: ends the run for everyone.
+    void stop(Outcome outcome, const std::string& why);
+    void workerLoop(Decoder* decoder);
+    void joinWorkers();
+
+    const PosixFile& m_file;
+    uint64_t m_payloadStart;
+    uint64_t m_payloadEnd;
+    uint64_t m_chunkBytes;
+    std::function<void(uint64_t)> m_beforeChunk;
+    uint64_t m_roundBytes = 0;
+    uint64_t m_rounds = 0;
+
+    // Guards everything below it but the threads and decoders, and every slot's round, pending
+    // count and map set-up; a slot's bytes and map chunks belong to whoever took them.
+    std::mutex m_mutex;
+    std::condition_variable m_work;      // a chunk may be taken, or the run ends
+    std::condition_variable m_roundDone; // a round is mapped, or the run ends
+    std::vector<Slot> m_slots;
+    uint64_t m_nextRound = 0; // of the next chunk to take
+    size_t m_nextChunk = 0;
+    uint64_t m_walked = 0; // rounds walked; their slots are free
+    bool m_stopping = false;
+    Outcome m_outcome = Outcome::Built;
+    std::string m_failure;
+
+    std::vector<std::unique_ptr<Decoder>> m_decoders; // one for each thread, the caller's first
+    std::vector<std::thread> m_threads;
+};
+
+} // namespace tarvo
