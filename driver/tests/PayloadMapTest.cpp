@@ -98,31 +98,13 @@ void expectMapAgrees(const std::vector<uint8_t>& payload, uint64_t anchor, uint6
     check(second, split, words);
 }
 
-// Random words with TIME_HIGH moving on by at most one step (and rolling over) as a camera's
-// does; TIME_LOW words one in `lowEvery` on average, so that chunks may hold none.
-std::vector<uint8_t> randomWords(std::mt19937_64& random, size_t words, uint32_t lowEvery)
-{
-    std::vector<uint8_t> payload;
-    uint32_t high = static_cast<uint32_t>(random() % 0x1000);
-    while (payload.size() < 2 * words) {
-        uint32_t word = static_cast<uint32_t>(random() & 0xFFFF);
-        const uint32_t type = word >> 12;
-        if (type == 0x8) {
-            high = (high + (random() % 3 == 0)) & 0xFFF;
-            word = 0x8000 | high;
-        } else if (type == 0x6 && random() % lowEvery >= 16) {
-            word = 0x2000 | (word & 0xFFF);
-        }
-        addWord(payload, word);
-    }
-    return payload;
-}
-
 TEST(PayloadMap, AgreesWithOneDecoderOnRandomWords)
 {
     std::mt19937_64 random(5);
     for (int i = 0; i < 6; ++i) {
-        const auto payload = randomWords(random, 20000, i % 2 == 0 ? 16 : 4000);
+        // Every other stream with TIME_LOW so rare that chunks hold none.
+        const auto payload = test::randomCameraWords(random, 40000, static_cast<uint32_t>(random() % 0x1000),
+                                                     i % 2 == 0 ? 16 : 4000);
         const uint64_t anchor = i % 3 == 0 ? 0 : random() % 50000000;
         for (const uint64_t chunk :
              {uint64_t{2}, uint64_t{6}, uint64_t{2 + 2 * (random() % 3000)}, uint64_t{8192}}) {

@@ -15,19 +15,13 @@ namespace {
 
 struct Theme
 {
-    const char* name;
+    QString name;
     QColor on;
     QColor off;
     QColor background;
 };
 
-const Theme kThemes[] = {
-    {"Gray", QColor(255, 255, 255), QColor(0, 0, 0), QColor(112, 112, 112)},
-    {"RedBlue", QColor(255, 0, 0), QColor(0, 0, 255), QColor(112, 112, 112)},
-    {"RedGreen", QColor(255, 0, 0), QColor(0, 255, 0), QColor(112, 112, 112)},
-    {"Dark", QColor(255, 255, 255), QColor(64, 126, 200), QColor(30, 37, 52)},
-    {"Light", QColor(0, 0, 0), QColor(64, 126, 201), QColor(255, 255, 255)},
-};
+const char* const kThemeNames[] = {"Gray", "RedBlue", "RedGreen", "Dark", "Light"};
 
 constexpr int kCountsWidth = VxEventProcessor::kWidth;
 
@@ -72,6 +66,14 @@ private:
     TestHome* m_home = nullptr;
     AppConfig* m_config = nullptr;
 
+    // Makes `name` the configured theme and returns its colours.
+    Theme useTheme(const char* name)
+    {
+        m_config->setDvsColorType(name);
+        m_config->updateThemeColors();
+        return Theme{name, m_config->onColor(), m_config->offColor(), m_config->backgroundColor()};
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -98,7 +100,8 @@ private Q_SLOTS:
                 counts[(size_t(y) * kCountsWidth + size_t(x)) * 2 + 1] = uint16_t(pair % 4);
             }
         }
-        for (const Theme& theme : kThemes) {
+        for (const char* name : kThemeNames) {
+            const Theme theme = useTheme(name);
             const VxCountPainter::Colours colours{theme.on.rgb(), theme.off.rgb(), theme.background.rgb()};
             for (const QSize size : {QSize(1280, 720), QSize(640, 480), QSize(1277, 5), QSize(3, 9)}) {
                 QImage picture(size, QImage::Format_RGB32);
@@ -121,9 +124,8 @@ private Q_SLOTS:
         VxEventProcessor processor(m_config);
         MainThreadSpy images(&processor, &VxEventProcessor::signalEventImage);
         std::mt19937_64 random(11);
-        for (const Theme& theme : kThemes) {
-            m_config->setDvsColorType(theme.name);
-            m_config->updateThemeColors();
+        for (const char* name : kThemeNames) {
+            const Theme theme = useTheme(name);
             std::vector<uint16_t> counts(size_t(kCountsWidth) * VxEventProcessor::kHeight * 2);
             std::vector<tarvo::Event2D> events;
             for (int i = 0; i < 400000; ++i) {
