@@ -13,22 +13,24 @@ class PayloadMap;
 class PosixFile;
 
 // Places the bookmarks of a payload while its words go by, one read buffer after another, in
-// payload order. A bookmark sits at a word where the decoder's time first climbs to at least
+// payload order. A bookmark sits at a word where the decoder's time climbs from below to at least
 // bookmark_period_us past the previous bookmark; its time is the decoder's time after that word,
 // so decoding resumes there exactly.
 //
 // The pass decodes blocks of words at once and looks at single words only by bisection inside
-// the block where the time reaches a bookmark. Given a map of the buffer (PayloadMap) it takes
-// the time after each block and the counts from the map instead of decoding every block, with
-// exactly the same result: the blocks, bisections and tail pieces are the same ones.
+// the first block after which the time has reached the bookmark's threshold. Where times step
+// back inside a block, that is not always the stream's first such word, so the blocks (each
+// read buffer starts a new series, as does each bookmark) are part of where bookmarks land.
+// Given a map of the buffer (PayloadMap) the pass takes the time after each block and the
+// counts from the map instead of decoding every block, with exactly the same result: the
+// blocks, bisections and tail pieces are the same ones.
 class BookmarkPass
 {
 public:
     BookmarkPass(uint64_t payloadStart, uint64_t anchorTime);
     ~BookmarkPass();
 
-    // Size of the read buffers the payload is handed over in: a buffer starts a new series of
-    // blocks, so the buffers' size is part of where bookmarks land.
+    // Size of the read buffers the payload is handed over in.
     static size_t readSize(size_t wordSize);
 
     // False when no decoder is available.
