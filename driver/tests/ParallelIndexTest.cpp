@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
+#include <thread>
 
 namespace tarvo {
 namespace {
@@ -62,12 +64,14 @@ BookmarkScanner::Threading oneThread()
     return threading;
 }
 
+// Every round walked with its map: the walk waits for the chunks however long they take.
 BookmarkScanner::Threading threads(unsigned count, uint64_t chunkBytes)
 {
     BookmarkScanner::Threading threading;
     threading.threads = count;
     threading.chunkBytes = chunkBytes;
     threading.minParallelBytes = 0;
+    threading.patience = std::chrono::minutes(10);
     return threading;
 }
 
@@ -237,6 +241,32 @@ TEST_F(ParallelIndex, MatchesOneThreadOnTheRealRecordings)
     }
 }
 #endif
+
+// Mapping threads that other load holds back: the walk does not wait for their chunks and decodes
+// those rounds itself, between rounds walked with their maps.
+TEST_F(ParallelIndex, MatchesOneThreadWhenMappingThreadsAreLate)
+{
+    auto late = threads(3, 300002);
+    late.patience = std::chrono::microseconds(0);
+    const auto walker = std::this_thread::get_id();
+    late.beforeChunk = [walker](uint64_t) {
+        if (std::this_thread::get_id() != walker) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+    };
+    for (const uint64_t headerStart : {uint64_t{0}, uint64_t{1000000}}) {
+        SceneRecipe recipe;
+        recipe.durationUs = 700000;
+        recipe.eventsPerSecond = 6e6;
+        recipe.triggerHz = 300;
+        recipe.headerStart = headerStart;
+        const auto recording =
+            test::writeSceneRecording(m_dir.file("late" + std::to_string(headerStart) + ".raw"), recipe);
+        ASSERT_GT(recording.payload.size(), 2u * (4 << 20));
+        const auto single = indexWith(recording.path, oneThread());
+        EXPECT_EQ(indexWith(recording.path, late), single);
+    }
+}
 
 TEST_F(ParallelIndex, FailureOnAMappingThreadFailsTheOpeningWithItsReason)
 {

@@ -37,6 +37,11 @@ BookmarkPass::BookmarkPass(uint64_t payloadStart, uint64_t anchorTime)
 
 BookmarkPass::~BookmarkPass() = default;
 
+uint64_t BookmarkPass::time() const
+{
+    return m_decoder->getLastTimestamp();
+}
+
 size_t BookmarkPass::readSize(size_t wordSize)
 {
     return kIndexReadSize / wordSize * wordSize;

@@ -36,6 +36,8 @@ public:
     // False when no decoder is available.
     bool ready() const { return m_decoder != nullptr; }
     size_t wordSize() const { return m_wordSize; }
+    // The decoder's time after the words walked.
+    uint64_t time() const;
     // Takes the next `size` bytes of the payload, at file position `pos`, held at `bytes`.
     // `map`, when given, covers them.
     void walk(const uint8_t* bytes, uint64_t pos, size_t size, PayloadMap* map);

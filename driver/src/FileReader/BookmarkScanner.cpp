@@ -178,10 +178,7 @@ bool BookmarkScanner::buildInParallel(unsigned threads, BookmarkIndex& index, bo
     if (!pass.ready()) {
         return true; // the plain build says why
     }
-    const size_t w = pass.wordSize();
-    const uint64_t chunkBytes =
-        std::max<uint64_t>(w, (m_threading.chunkBytes != 0 ? m_threading.chunkBytes : kChunkBytes) / w * w);
-    ParallelIndexer indexer(m_file, m_payloadStart, m_payloadEnd, chunkBytes, m_threading.beforeChunk);
+    ParallelIndexer indexer(m_file, m_payloadStart, m_payloadEnd, m_threading);
     std::string why;
     switch (indexer.run(threads, pass, PayloadMap::Entry{m_anchorTime != 0, m_anchorTime}, why)) {
     case ParallelIndexer::Outcome::Built:

@@ -6,15 +6,14 @@
 #include "TarvoHal/Decoder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <system_error>
 
 namespace tarvo {
-
 ParallelIndexer::ParallelIndexer(const PosixFile& file, uint64_t payloadStart, uint64_t payloadEnd,
-                                 uint64_t chunkBytes, std::function<void(uint64_t)> beforeChunk)
-    : m_file(file), m_payloadStart(payloadStart), m_payloadEnd(payloadEnd), m_chunkBytes(chunkBytes),
-      m_beforeChunk(std::move(beforeChunk))
+                                 const BookmarkScanner::Threading& threading)
+    : m_file(file), m_payloadStart(payloadStart), m_payloadEnd(payloadEnd), m_threading(threading)
 {
 }
 
@@ -40,11 +39,15 @@ ParallelIndexer::Outcome ParallelIndexer::run(unsigned threads, BookmarkPass& pa
                                               const PayloadMap::Entry& entry, std::string& why)
 {
     try {
-        m_roundBytes = BookmarkPass::readSize(pass.wordSize());
+        const size_t w = pass.wordSize();
+        m_roundBytes = BookmarkPass::readSize(w);
+        m_chunkBytes = std::max<uint64_t>(
+            w, (m_threading.chunkBytes != 0 ? m_threading.chunkBytes : BookmarkScanner::kChunkBytes) / w * w);
         m_rounds = (m_payloadEnd - m_payloadStart + m_roundBytes - 1) / m_roundBytes;
         // Enough rounds ahead of the walk for every thread to be mapping one.
         const size_t slots = static_cast<size_t>(std::min<uint64_t>(threads + 2, m_rounds));
         m_slots.resize(slots);
+        m_own.resize(static_cast<size_t>(std::min(m_roundBytes, m_payloadEnd - m_payloadStart)));
         for (Slot& slot : m_slots) {
             slot.bytes.resize(static_cast<size_t>(std::min(m_roundBytes, m_payloadEnd - m_payloadStart)));
             slot.map = std::make_unique<PayloadMap>(BookmarkScanner::freshDecoder(0));
@@ -72,24 +75,29 @@ ParallelIndexer::Outcome ParallelIndexer::run(unsigned threads, BookmarkPass& pa
     try {
         for (uint64_t round = 0; round < m_rounds; ++round) {
             Slot& slot = m_slots[static_cast<size_t>(round % m_slots.size())];
+            const uint64_t pos = m_payloadStart + round * m_roundBytes;
+            const size_t size = static_cast<size_t>(std::min(m_roundBytes, m_payloadEnd - pos));
+            bool mapped = false;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
-                // Maps chunks here too until the round is complete.
-                while (!m_stopping && !(slot.round == round && slot.pending == 0)) {
-                    if (!mapOne(lock, *m_decoders[0])) {
-                        m_roundDone.wait(lock, [&] {
-                            return m_stopping || (slot.round == round && slot.pending == 0) || canTake();
-                        });
-                    }
-                }
+                mapped = waitForMap(lock, round, slot);
                 if (m_stopping) {
                     break;
                 }
             }
-            state = slot.map->join(state);
-            const uint64_t pos = m_payloadStart + round * m_roundBytes;
-            pass.walk(slot.bytes.data(), pos, static_cast<size_t>(std::min(m_roundBytes, m_payloadEnd - pos)),
-                      slot.map.get());
+            if (mapped) {
+                state = slot.map->join(state);
+                pass.walk(slot.bytes.data(), pos, size, slot.map.get());
+            } else {
+                if (m_file.readAt(pos, m_own.data(), size) != size) {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    stop(Outcome::ReadShort, std::string());
+                    break;
+                }
+                pass.walk(m_own.data(), pos, size, nullptr);
+                const bool known = state.timeKnown || PayloadMap::holdsTimeHigh(m_own.data(), size);
+                state = PayloadMap::Entry{known, known ? pass.time() : 0};
+            }
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_walked = round + 1;
@@ -111,7 +119,31 @@ ParallelIndexer::Outcome ParallelIndexer::run(unsigned threads, BookmarkPass& pa
 
 bool ParallelIndexer::canTake() const
 {
-    return !m_stopping && m_nextRound < m_rounds && m_nextRound < m_walked + m_slots.size();
+    if (m_stopping || m_nextRound >= m_rounds || m_nextRound >= m_walked + m_slots.size()) {
+        return false;
+    }
+    // A slot holds a new round once the chunks of its last one are all mapped.
+    return m_nextChunk > 0 || m_slots[static_cast<size_t>(m_nextRound % m_slots.size())].pending == 0;
+}
+
+bool ParallelIndexer::waitForMap(std::unique_lock<std::mutex>& lock, uint64_t round, const Slot& slot)
+{
+    const auto complete = [&] { return slot.round == round && slot.pending == 0; };
+    std::chrono::steady_clock::time_point deadline{};
+    while (!m_stopping && !complete()) {
+        if (m_nextRound == round && mapOne(lock, *m_decoders[0])) {
+            continue;
+        }
+        if (deadline == std::chrono::steady_clock::time_point{}) {
+            deadline = std::chrono::steady_clock::now() + m_threading.patience;
+        }
+        if (!m_roundDone.wait_until(lock, deadline, [&] {
+                return m_stopping || complete() || (m_nextRound == round && canTake());
+            })) {
+            return false;
+        }
+    }
+    return !m_stopping;
 }
 
 ParallelIndexer::Task ParallelIndexer::take()
@@ -136,8 +168,8 @@ bool ParallelIndexer::map(const Task& task, Decoder& decoder)
 {
     Slot& slot = m_slots[task.slot];
     const uint64_t begin = slot.map->chunkBegin(task.chunk);
-    if (m_beforeChunk) {
-        m_beforeChunk(begin);
+    if (m_threading.beforeChunk) {
+        m_threading.beforeChunk(begin);
     }
     const size_t length = static_cast<size_t>(slot.map->chunkEnd(task.chunk) - begin);
     if (m_file.readAt(begin, slot.bytes.data() + (begin - task.roundStart), length) != length) {

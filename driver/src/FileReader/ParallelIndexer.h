@@ -1,10 +1,10 @@
 #pragma once
 
+#include "BookmarkScanner.h"
 #include "PayloadMap.h"
 
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,10 +18,12 @@ class Decoder;
 class PosixFile;
 
 // Indexes a payload on several threads: the payload goes by in rounds of one read buffer, each
-// cut into chunks that any thread reads and maps (PayloadMap) as soon as its round has a slot;
-// the calling thread joins each round's maps in payload order and walks the round with them
-// (BookmarkPass), mapping chunks itself while the next round is not ready. A few rounds are
-// mapped ahead of the walk, so a thread that the machine holds back delays nobody for long.
+// cut into chunks that any thread reads and maps (PayloadMap) as soon as its round has a slot.
+// The calling thread walks the rounds in payload order (BookmarkPass), each with its map joined
+// to the rounds before, and maps chunks of the next round itself while it is not complete. When
+// the last chunks of a round are late, it reads and decodes the round itself, as a single
+// thread would, so that a thread that other load on the machine holds back delays the walk by
+// a moment only.
 //
 // The threads start with run() and are joined before it returns; an exception on any of them
 // ends the run as a failure with its message.
@@ -35,9 +37,8 @@ public:
         ReadShort, // the file ended before the payload did
     };
 
-    // `beforeChunk`, when set, is called on the mapping thread before each chunk (tests).
-    ParallelIndexer(const PosixFile& file, uint64_t payloadStart, uint64_t payloadEnd, uint64_t chunkBytes,
-                    std::function<void(uint64_t chunkBegin)> beforeChunk = {});
+    ParallelIndexer(const PosixFile& file, uint64_t payloadStart, uint64_t payloadEnd,
+                    const BookmarkScanner::Threading& threading);
     ~ParallelIndexer();
     ParallelIndexer(const ParallelIndexer&) = delete;
     ParallelIndexer& operator=(const ParallelIndexer&) = delete;
@@ -70,6 +71,9 @@ private:
     // Takes and maps one chunk, with m_mutex held by `lock` before and after; false when none
     // could be taken.
     bool mapOne(std::unique_lock<std::mutex>& lock, Decoder& decoder);
+    // With m_mutex held by `lock`: maps chunks of `round` here while there are any left and
+    // waits a little for the rest; true when the round's map is complete.
+    bool waitForMap(std::unique_lock<std::mutex>& lock, uint64_t round, const Slot& slot);
     // With m_mutex held: ends the run for everyone.
     void stop(Outcome outcome, const std::string& why);
     void workerLoop(Decoder* decoder);
@@ -78,8 +82,8 @@ private:
     const PosixFile& m_file;
     uint64_t m_payloadStart;
     uint64_t m_payloadEnd;
-    uint64_t m_chunkBytes;
-    std::function<void(uint64_t)> m_beforeChunk;
+    const BookmarkScanner::Threading& m_threading;
+    uint64_t m_chunkBytes = 0;
     uint64_t m_roundBytes = 0;
     uint64_t m_rounds = 0;
 
@@ -96,6 +100,7 @@ private:
     Outcome m_outcome = Outcome::Built;
     std::string m_failure;
 
+    std::vector<uint8_t> m_own;                       // a round the walk decodes itself
     std::vector<std::unique_ptr<Decoder>> m_decoders; // one for each thread, the caller's first
     std::vector<std::thread> m_threads;
 };

@@ -172,6 +172,16 @@ uint64_t PayloadMap::timeAt(uint64_t x, uint64_t p, uint64_t tp)
     return m_scratch->getLastTimestamp();
 }
 
+bool PayloadMap::holdsTimeHigh(const uint8_t* bytes, size_t size)
+{
+    for (size_t pos = 1; pos < size; pos += 2) {
+        if ((bytes[pos] >> 4) == kTimeHigh) {
+            return true;
+        }
+    }
+    return false;
+}
+
 uint64_t PayloadMap::eventsBefore(uint64_t x)
 {
     const size_t k = chunkOf(x);

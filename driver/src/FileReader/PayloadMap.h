@@ -52,6 +52,9 @@ public:
     // The stream's time after the words before position x, given its exact time tp at an
     // earlier position p of the stretch; the stream's time must be known at p.
     uint64_t timeAt(uint64_t x, uint64_t p, uint64_t tp);
+    // Whether the words [bytes, bytes + size) hold a TIME_HIGH.
+    static bool holdsTimeHigh(const uint8_t* bytes, size_t size);
+
     // The events of the words before position x of the stretch, counted from its start as with
     // a known row; differences give the events between two words once the row is known.
     uint64_t eventsBefore(uint64_t x);
