@@ -2,7 +2,6 @@
 
 #include "BookmarkIndex.h"
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,10 +35,9 @@ public:
         unsigned threads = 0;                           // 0: one a core, at most kMaxThreads
         uint64_t chunkBytes = 0;                        // what each thread maps at a time; 0: kChunkBytes
         uint64_t minParallelBytes = uint64_t{32} << 20; // smaller payloads stay on one thread
-        // How long the walk waits for the last chunks of a round before it decodes the round
-        // itself: a chunk is mapped in well under a millisecond, so a round that takes much
-        // longer waits for a thread that other load on the machine holds back.
-        std::chrono::microseconds patience{2000};
+        // Tests only: walk every round with its map, however long the mapping takes, instead
+        // of decoding the rounds that are not mapped in time.
+        bool waitForMaps = false;
         // Tests only: called on the mapping thread before each chunk is mapped.
         std::function<void(uint64_t chunkBegin)> beforeChunk;
     };

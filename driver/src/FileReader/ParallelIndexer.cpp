@@ -11,6 +11,15 @@
 #include <system_error>
 
 namespace tarvo {
+namespace {
+
+// A chunk is mapped in well under a millisecond. A round whose last chunks take much longer
+// waits for a thread that other load on the machine holds back: the walk reads and decodes the
+// round itself instead.
+constexpr std::chrono::milliseconds kPatience{2};
+
+} // namespace
+
 ParallelIndexer::ParallelIndexer(const PosixFile& file, uint64_t payloadStart, uint64_t payloadEnd,
                                  const BookmarkScanner::Threading& threading)
     : m_file(file), m_payloadStart(payloadStart), m_payloadEnd(payloadEnd), m_threading(threading)
@@ -80,7 +89,11 @@ ParallelIndexer::Outcome ParallelIndexer::run(unsigned threads, BookmarkPass& pa
             bool mapped = false;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
-                mapped = waitForMap(lock, round, slot);
+                if (m_nextRound == round && m_nextChunk == 0 && !m_threading.waitForMaps) {
+                    ++m_nextRound; // nobody has begun it: decoded here, with no map to make
+                } else {
+                    mapped = waitForMap(lock, round, slot);
+                }
                 if (m_stopping) {
                     break;
                 }
@@ -134,12 +147,15 @@ bool ParallelIndexer::waitForMap(std::unique_lock<std::mutex>& lock, uint64_t ro
         if (m_nextRound == round && mapOne(lock, *m_decoders[0])) {
             continue;
         }
-        if (deadline == std::chrono::steady_clock::time_point{}) {
-            deadline = std::chrono::steady_clock::now() + m_threading.patience;
+        const auto ready = [&] { return m_stopping || complete() || (m_nextRound == round && canTake()); };
+        if (m_threading.waitForMaps) {
+            m_roundDone.wait(lock, ready);
+            continue;
         }
-        if (!m_roundDone.wait_until(lock, deadline, [&] {
-                return m_stopping || complete() || (m_nextRound == round && canTake());
-            })) {
+        if (deadline == std::chrono::steady_clock::time_point{}) {
+            deadline = std::chrono::steady_clock::now() + kPatience;
+        }
+        if (!m_roundDone.wait_until(lock, deadline, ready)) {
             return false;
         }
     }

@@ -18,12 +18,12 @@ class Decoder;
 class PosixFile;
 
 // Indexes a payload on several threads: the payload goes by in rounds of one read buffer, each
-// cut into chunks that any thread reads and maps (PayloadMap) as soon as its round has a slot.
-// The calling thread walks the rounds in payload order (BookmarkPass), each with its map joined
-// to the rounds before, and maps chunks of the next round itself while it is not complete. When
-// the last chunks of a round are late, it reads and decodes the round itself, as a single
-// thread would, so that a thread that other load on the machine holds back delays the walk by
-// a moment only.
+// cut into chunks that the other threads read and map (PayloadMap) ahead of the walk, as far as
+// there are slots for rounds. The calling thread walks the rounds in payload order
+// (BookmarkPass): a mapped round with its map, joined to the rounds before; a round that nobody
+// has begun it reads and decodes itself, as a single thread would. Of a round the others have
+// begun it maps what is left, and decodes the round itself when their last chunks are late, so
+// that threads that other load on the machine holds back cost the walk a moment at most.
 //
 // The threads start with run() and are joined before it returns; an exception on any of them
 // ends the run as a failure with its message.
@@ -72,7 +72,8 @@ private:
     // could be taken.
     bool mapOne(std::unique_lock<std::mutex>& lock, Decoder& decoder);
     // With m_mutex held by `lock`: maps chunks of `round` here while there are any left and
-    // waits a little for the rest; true when the round's map is complete.
+    // waits for the rest, a little unless the setting says to wait for maps; true when the
+    // round's map is complete.
     bool waitForMap(std::unique_lock<std::mutex>& lock, uint64_t round, const Slot& slot);
     // With m_mutex held: ends the run for everyone.
     void stop(Outcome outcome, const std::string& why);
