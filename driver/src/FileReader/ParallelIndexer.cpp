@@ -223,7 +223,9 @@ bool ParallelIndexer::mapOne(std::unique_lock<std::mutex>& lock, Decoder& decode
     } else if (!complete) {
         stop(Outcome::ReadShort, std::string());
     } else if (--m_slots[task.slot].pending == 0) {
+        // The round is complete, and its slot free to take another once it was walked.
         m_roundDone.notify_all();
+        m_work.notify_all();
     }
     return true;
 }

@@ -88,15 +88,16 @@ private:
     uint64_t m_roundBytes = 0;
     uint64_t m_rounds = 0;
 
-    // Guards everything below it but the threads and decoders, and every slot's round, pending
-    // count and map set-up; a slot's bytes and map chunks belong to whoever took them.
+    // Guards the members from here to m_failure: every slot's round, pending count and map
+    // set-up among them. A slot's bytes and map chunks belong to whoever took them, m_own and
+    // the maps of complete rounds to the walk.
     std::mutex m_mutex;
-    std::condition_variable m_work;      // a chunk may be taken, or the run ends
+    std::condition_variable m_work;      // a chunk may have become free to take, or the run ends
     std::condition_variable m_roundDone; // a round is mapped, or the run ends
     std::vector<Slot> m_slots;
     uint64_t m_nextRound = 0; // of the next chunk to take
     size_t m_nextChunk = 0;
-    uint64_t m_walked = 0; // rounds walked; their slots are free
+    uint64_t m_walked = 0; // rounds walked; their slots take new rounds once their chunks are mapped
     bool m_stopping = false;
     Outcome m_outcome = Outcome::Built;
     std::string m_failure;
