@@ -1,5 +1,6 @@
 #include "CameraCommands.h"
 #include "Options.h"
+#include "StreamWait.h"
 
 #include "TarvoBase/Logger.h"
 #include "TarvoDriver/DvsCamera.h"
@@ -9,19 +10,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <thread>
 
 namespace tarvo::cli {
 namespace {
-
-std::atomic<bool> g_interrupted{false};
-
-void onInterrupt(int)
-{
-    g_interrupted = true;
-}
 
 // What the camera's threads count while it streams.
 struct Totals
@@ -46,20 +38,6 @@ Known findCamera(DvsCameraManager& manager, const std::string& serial)
         }
     }
     return Known::Missing;
-}
-
-// Streams until the time is up, the user interrupts or the camera is lost; whether it was lost.
-bool streamFor(DvsCamera& camera, uint64_t seconds)
-{
-    using Clock = std::chrono::steady_clock;
-    const auto end = Clock::now() + std::chrono::seconds(seconds);
-    while ((seconds == 0 || Clock::now() < end) && !g_interrupted) {
-        if (!camera.isConnected()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
 }
 
 } // namespace
@@ -114,16 +92,14 @@ int streamCommand(const std::vector<std::string>& args)
         std::fflush(stdout);
     });
 
-    std::signal(SIGINT, onInterrupt);
     if (camera->start() != 0) {
         std::fprintf(stderr, "tarvo stream: camera '%s' did not start\n", serial.c_str());
         return 1;
     }
     const auto begin = std::chrono::steady_clock::now();
-    const bool lost = streamFor(*camera, seconds);
+    const bool lost = streamWhileConnected(seconds, [&camera] { return camera->isConnected(); });
     camera->stop();
     camera->setStatisticInfoCallback(nullptr);
-    std::signal(SIGINT, SIG_DFL);
 
     std::printf("streamed_s: %.1f\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());

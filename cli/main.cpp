@@ -27,7 +27,9 @@ void printUsage()
                          "  cameras\n"
                          "        list the attached cameras, one a line\n"
                          "  stream --serial S [--seconds N] [--config FILE]\n"
-                         "        stream a camera for N s (5; 0: until Ctrl-C) and print its rates\n");
+                         "        stream a camera for N s (5; 0: until Ctrl-C) and print its rates\n"
+                         "  record --serial S [--seconds N] --fusion DIR NAME\n"
+                         "        record a fusion camera for N s (5) into DIR/NAME.raw, .mp4 and .json\n");
 }
 
 } // namespace
@@ -38,7 +40,7 @@ int main(int argc, char** argv)
         {"synth", tarvo::cli::synthCommand},   {"info", tarvo::cli::infoCommand},
         {"dump", tarvo::cli::dumpCommand},     {"cut", tarvo::cli::cutCommand},
         {"export", tarvo::cli::exportCommand}, {"cameras", tarvo::cli::camerasCommand},
-        {"stream", tarvo::cli::streamCommand},
+        {"stream", tarvo::cli::streamCommand}, {"record", tarvo::cli::fusionRecordCommand},
     };
     if (argc < 2) {
         printUsage();
