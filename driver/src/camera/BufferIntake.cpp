@@ -57,7 +57,7 @@ void BufferIntake::run(Sensor& sensor, const std::function<bool()>& connected)
         const uint64_t arrival = m_arrivals++;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_queuedBytes + (*buffer)->size() > kMaxQueuedBytes) {
+            if (m_queuedBytes + (*buffer)->size() > m_maxQueuedBytes) {
                 ++m_dropped;
                 continue;
             }

@@ -18,9 +18,9 @@ namespace tarvo {
 // and keeps them in arrival order for the stream thread. The transport holds only its transfers
 // in flight (20 of 128 KiB, about 20 ms at the sensor's highest rate); a stream thread held up
 // longer than that (a slow callback, the machine's other work, memory it grows into) would
-// make the transport drop data. This queue holds up to kMaxQueuedBytes; beyond that it drops the
-// newest buffer and counts it, as the transport does. A fusion camera's frame stream goes through
-// one as well: there the transport holds two frames, and the queue about five.
+// make the transport drop data. This queue holds up to kMaxQueuedBytes (or what its owner sets);
+// beyond that it drops the newest buffer and counts it, as the transport does. A fusion camera's
+// frame stream goes through one as well: there the transport holds two frames, and the queue ten.
 class BufferIntake
 {
 public:
@@ -28,7 +28,8 @@ public:
 
     static constexpr size_t kMaxQueuedBytes = size_t{64} << 20;
 
-    BufferIntake() = default;
+    // Holds up to `maxQueuedBytes` before it drops.
+    explicit BufferIntake(size_t maxQueuedBytes = kMaxQueuedBytes) : m_maxQueuedBytes(maxQueuedBytes) {}
     ~BufferIntake();
 
     BufferIntake(const BufferIntake&) = delete;
@@ -58,6 +59,8 @@ public:
 private:
     void run(Sensor& sensor, const std::function<bool()>& connected);
     void end(bool lost);
+
+    const size_t m_maxQueuedBytes;
 
     struct Arrived
     {

@@ -29,6 +29,8 @@ constexpr size_t kBgrBytes = size_t{FusionCameraPrivate::kFrameWidth} * FusionCa
 // The two control frames that switch the sensor's event output.
 constexpr uint32_t kEventOutputCommands[] = {0x40010010, 0x40010200};
 constexpr size_t kTextBlockBytes = 64;
+// Frames that may wait for the fusion thread (a third of a second) before the newest is dropped.
+constexpr size_t kQueuedFrames = 10;
 // The event-rate limit every start sets (Mev/s).
 constexpr int kMaxEventRate = 40;
 // Settling times of the device (µs): after the event output is switched off, and after a stop.
@@ -51,7 +53,8 @@ DvsFileInfo recordingHeader(const CameraDescription& description)
 } // namespace
 
 DuetCamera::DuetCamera(const CameraDescription& description)
-    : FusionCameraPrivate(description), m_statisticThread(kLogSource, "tarvo-stats"),
+    : FusionCameraPrivate(description), m_frameIntake(kQueuedFrames * Imx415Sensor::frameBytes),
+      m_statisticThread(kLogSource, "tarvo-stats"),
       m_recording(kLogSource, recordingHeader(description), kFrameWidth, kFrameHeight)
 {
 }
@@ -427,10 +430,18 @@ int DuetCamera::destroy()
     return 0;
 }
 
+void DuetCamera::waitForThreadObjects()
+{
+    // start() creates the threads under this lock; a thread that may tear the run down (and so
+    // look at the others' thread objects) waits until they are complete.
+    std::lock_guard<std::mutex> created(m_threadsMutex);
+}
+
 void DuetCamera::eventLoop()
 {
     nameThisThread("tarvo-dvs");
     m_eventThreadId = std::this_thread::get_id();
+    waitForThreadObjects();
     try {
         while (const auto buffer = m_eventIntake.next()) {
             takeEventBuffer(*buffer);
@@ -503,6 +514,7 @@ void DuetCamera::fusionLoop()
 {
     nameThisThread("tarvo-fusion");
     m_fusionThreadId = std::this_thread::get_id();
+    waitForThreadObjects();
     try {
         uint64_t arrival = 0;
         while (const auto frame = m_frameIntake.next(arrival)) {
@@ -543,11 +555,7 @@ void DuetCamera::deliverFrame(const BufferIntake::Buffer& frame, const FrameTime
 
 void DuetCamera::statisticTick()
 {
-    {
-        // The threads started after this one are complete once start() lets go of this lock; a
-        // stop() from the statistic callback joins them.
-        std::lock_guard<std::mutex> created(m_threadsMutex);
-    }
+    waitForThreadObjects();
     const FusionStreamStatistics counts = getStreamStatistics();
     const uint64_t lost = counts.framesDropped + counts.eventBuffersDropped;
     if (lost > m_dropsReported) {

@@ -82,6 +82,7 @@ private:
     void refuseOnOwnThreads(const char* operation) const;
     bool onOwnThread() const;
 
+    void waitForThreadObjects();
     void eventLoop();
     void takeEventBuffer(std::vector<uint8_t>& buffer);
     void triggerArrived(const EventTriggerIn& trigger);
@@ -119,8 +120,8 @@ private:
     std::atomic<std::thread::id> m_eventThreadId{};  // set by the thread itself
     std::atomic<std::thread::id> m_fusionThreadId{}; // set by the thread itself
     PeriodicThread m_statisticThread;
-    // Held by start() while it creates the threads; the statistic thread, started first, takes
-    // it before it may touch the others' thread objects.
+    // Held by start() while it creates the threads; each of them takes it before it may touch
+    // the others' thread objects.
     std::mutex m_threadsMutex;
     std::mutex m_stopMutex; // guards m_stopDone
     std::condition_variable m_stopDoneCondition;
