@@ -351,13 +351,15 @@ int DuetCamera::stopStreaming()
 void DuetCamera::tearDown()
 {
     const bool ownThread = onOwnThread();
+    // Frames first: each frame already under way has had its edge, which the event stream,
+    // still on, delivers; a frame after the event output went off would have none.
+    m_frameSensorOn = false;
+    m_frameSensor->stop();
     const bool events = m_eventSensorOn.exchange(false) || m_eventThread.joinable();
     if (events) {
         dvsEnable(false);
     }
     deviceWait(kOutputOffSettle);
-    m_frameSensorOn = false;
-    m_frameSensor->stop();
     m_eventSensor->stop();
     if (ownThread) {
         // From a callback or after a lost connection: nothing more reaches the callbacks.
