@@ -63,8 +63,7 @@ DuetCamera::~DuetCamera()
 {
     stopStreaming();
     joinEndedThreads();
-    std::lock_guard<std::mutex> lock(m_statisticMutex);
-    m_statisticCallback = nullptr;
+    m_statistics.set(nullptr);
 }
 
 bool DuetCamera::isConnected() const
@@ -566,22 +565,12 @@ void DuetCamera::statisticTick()
                   static_cast<unsigned long long>(counts.eventBuffersDropped));
         m_dropsReported = lost;
     }
-    StatisticInfoCallback callback;
-    {
-        std::lock_guard<std::mutex> lock(m_statisticMutex);
-        callback = m_statisticCallback;
-    }
-    if (callback) {
-        const uint64_t dataRate = m_decoder->getDataRate();
-        const uint64_t eventRate = m_decoder->getEventRate();
-        callback(VxStatisticInfo(dataRate, eventRate));
-    }
+    m_statistics.report(*m_decoder);
 }
 
 void DuetCamera::setStatisticInfoCallback(StatisticInfoCallback callback)
 {
-    std::lock_guard<std::mutex> lock(m_statisticMutex);
-    m_statisticCallback = std::move(callback);
+    m_statistics.set(std::move(callback));
 }
 
 FusionStreamStatistics DuetCamera::getStreamStatistics() const

@@ -9,6 +9,7 @@
 #include "camera/BufferIntake.h"
 #include "camera/FusionCameraPrivate.h"
 #include "camera/PeriodicThread.h"
+#include "camera/StatisticSlot.h"
 #include "sensor/Imx415Sensor.h"
 #include "sensor/Imx6x6Sensor.h"
 
@@ -139,8 +140,7 @@ private:
     uint64_t m_eventDropsAtStart = 0;
     uint64_t m_dropsReported = 0; // frames and buffers lost as far as the statistic thread logged
 
-    std::mutex m_statisticMutex; // guards m_statisticCallback
-    StatisticInfoCallback m_statisticCallback;
+    StatisticSlot m_statistics;
 
     std::mutex m_calibrationMutex; // guards the two members below
     CalibratorParameters m_calibration;
