@@ -20,10 +20,12 @@ namespace tarvo {
 
 class DvsCameraManager;
 
-// What a fusion camera's streams have delivered and lost since the last start.
+// What a fusion camera's streams have delivered and lost, counted from the last start() that
+// started the stream concerned (recordedFramesDropped over the camera object's life). Still readable
+// after stop().
 struct FusionStreamStatistics
 {
-    uint64_t framesReceived = 0;        // frames taken from the transport
+    uint64_t framesReceived = 0;        // frames taken from the transport, dropped ones included
     uint64_t framesDelivered = 0;       // frames paired with their times and handed on (callbacks, recording)
     uint64_t framesDropped = 0;         // frames lost: not taken in time, or left without their trigger edge
     uint64_t frameTimesDropped = 0;     // edges whose frame never came (only the event stream ran, say)
