@@ -251,7 +251,8 @@ TEST_F(DuetCameraTest, AnUnplugWhileStreamingStopsTheCameraUntilItIsOpenedAgain)
     opened.device->unplug();
     EXPECT_TRUE(test::eventually([&] { return log.contains(2, "Duet loss connection."); }));
     EXPECT_FALSE(camera.isConnected());
-    EXPECT_EQ(camera.start(DVS_APS_STREAM), -1);
+    // Until the stream thread has marked the camera as not opened, a start finds it running.
+    EXPECT_TRUE(test::eventually([&] { return camera.start(DVS_APS_STREAM) == -1; }));
     EXPECT_EQ(camera.stop(DVS_APS_STREAM), 0);
 }
 

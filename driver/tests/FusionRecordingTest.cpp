@@ -220,12 +220,14 @@ TEST_F(FusionCameraRecordingTest, AnUnplugWhileRecordingLeavesFilesThatRead)
     test::collectEverything(camera, *opened.device, received);
     ASSERT_EQ(camera.start(DVS_APS_STREAM), 0);
     ASSERT_EQ(camera.startRecording(folder.path(), "lost", DVS_APS_STREAM), 0);
-    ASSERT_TRUE(received.waitUntil([&] { return received.frames.size() >= 3; }));
+    // Some 150 ms of recording, over which the camera sends event buffers every 10 ms.
+    ASSERT_TRUE(received.waitUntil([&] { return received.frames.size() >= 6; }));
     test::LogCapture log;
     opened.device->unplug();
     ASSERT_TRUE(test::eventually([&] { return log.contains(2, "Duet loss connection."); }));
-    // The camera stops itself, recording included; opening it again would start afresh.
-    EXPECT_EQ(camera.start(DVS_APS_STREAM), -1);
+    // The camera stops itself, recording included, and starts only once opened again. (Until the
+    // stream thread has marked it so, a start still finds it running and changes nothing.)
+    EXPECT_TRUE(test::eventually([&] { return camera.start(DVS_APS_STREAM) == -1; }));
     finishVideos(camera);
 
     EXPECT_EQ(firstLine(folder.file("lost.raw")).rfind("% aps_start_timestamp ", 0), 0u);
