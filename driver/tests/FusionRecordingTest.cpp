@@ -188,6 +188,16 @@ TEST_F(FusionCameraRecordingTest, ASecondStartIsRefusedAndLeavesTheRunningRecord
     EXPECT_FALSE(recordedEvents(folder.file("one.raw"), info).empty());
 }
 
+TEST_F(FusionCameraRecordingTest, FramesAreRecordedAlsoWithoutAFrameCallback)
+{
+    ASSERT_EQ(camera.startRecording(folder.path(), "plain", DVS_APS_STREAM), 0);
+    ASSERT_EQ(camera.start(DVS_APS_STREAM), 0);
+    ASSERT_TRUE(test::eventually([&] { return camera.getStreamStatistics().framesDelivered >= 3; }));
+    camera.stop(DVS_APS_STREAM);
+    finishVideos(camera);
+    EXPECT_EQ(videoTimes(folder.file("plain.mp4")).size(), camera.getStreamStatistics().framesDelivered);
+}
+
 TEST_F(FusionCameraRecordingTest, ARecordingStoppedBeforeAnyFrameIsAValidEmptyRecording)
 {
     ASSERT_EQ(camera.startRecording(folder.path(), "early", DVS_APS_STREAM), 0);
