@@ -252,12 +252,10 @@ TEST(FusionRawWriter, EveryByteHandedOverIsWrittenBehindTheHeaderAlsoThoseOfAPar
     FusionRawWriter writer("test");
     DvsFileInfo info;
     info.serial_number = "W-1";
-    ASSERT_TRUE(writer.start(folder.file("plain.raw"), info, false, [] { return uint64_t{4321}; }));
-    info.dvs_start_timestamp = 4321;
-    const std::string header = generateDvsFileHeader(info);
-    // Bytes are taken once the header is on its way, as the camera's buffers would be.
-    ASSERT_TRUE(test::eventually([&] { return readAll(folder.file("plain.raw")).size() == header.size(); }));
-    // Well over two full chunks, then a tail that fills no chunk.
+    std::atomic<uint64_t> streamTime{4321};
+    ASSERT_TRUE(writer.start(folder.file("plain.raw"), info, false, [&] { return streamTime.load(); }));
+    // Well over two full chunks, then a tail that fills no chunk; the header carries the stream's
+    // time before the first of them.
     std::vector<uint8_t> sent;
     std::vector<uint8_t> buffer(0x20000);
     for (size_t i = 0; i < 2 * FusionRawWriter::kChunkBytes / buffer.size() + 3; ++i) {
@@ -266,11 +264,14 @@ TEST(FusionRawWriter, EveryByteHandedOverIsWrittenBehindTheHeaderAlsoThoseOfAPar
         }
         writer.push(buffer);
         sent.insert(sent.end(), buffer.begin(), buffer.end());
+        streamTime += 10000;
     }
     writer.push({1, 2, 3});
     sent.insert(sent.end(), {1, 2, 3});
     EXPECT_TRUE(writer.stop());
 
+    info.dvs_start_timestamp = 4321;
+    const std::string header = generateDvsFileHeader(info);
     const std::vector<uint8_t> file = readAll(folder.file("plain.raw"));
     ASSERT_EQ(file.size(), header.size() + sent.size());
     EXPECT_EQ(std::string(file.begin(), file.begin() + static_cast<long>(header.size())), header);

@@ -40,15 +40,17 @@ bool FusionRawWriter::start(const std::string& path, const DvsFileInfo& info, bo
     m_path = path;
     m_file = file;
     m_writeFailed = false;
-    m_info = info;
     m_waitsForFrames = waitsForFrames;
     m_clock = std::move(clock);
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_info = info;
     m_pool = std::make_unique<ObjectPool<std::vector<uint8_t>>>(kInitialChunks, false, kChunkRoom);
     m_chunk = freshChunk();
     m_full.clear();
     m_recording = true;
-    m_taking = false;
+    // A recording of events alone takes them from now on.
+    m_taking = !waitsForFrames;
+    m_streamStartKnown = false;
     m_stopRequested = false;
     m_frameStartKnown = false;
     m_apsStart = 0;
@@ -81,6 +83,13 @@ void FusionRawWriter::push(const std::vector<uint8_t>& bytes)
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_taking) {
             return;
+        }
+        if (!m_streamStartKnown) {
+            // The stream's time before these bytes, which the header hands to a reader: words
+            // that carry only the low bits of a time rely on it until the next full time.
+            m_info.dvs_start_timestamp = m_clock ? m_clock() : 0;
+            m_streamStartKnown = true;
+            m_changed.notify_all();
         }
         m_chunk->insert(m_chunk->end(), bytes.begin(), bytes.end());
         if (m_chunk->size() <= kChunkBytes) {
@@ -129,12 +138,15 @@ void FusionRawWriter::run()
     if (m_waitsForFrames) {
         m_changed.wait(lock, [this] { return m_frameStartKnown || m_stopRequested; });
     }
-    // Bytes are taken from this moment on; they follow the header, which says so.
-    m_taking = !m_stopRequested;
+    // Bytes are taken from this moment on; the header goes out once the first of them came.
+    m_taking = m_taking || !m_stopRequested;
     if (m_waitsForFrames) {
         m_info.aps_start_timestamp = m_apsStart;
     }
-    m_info.dvs_start_timestamp = m_clock ? m_clock() : 0;
+    m_changed.wait(lock, [this] { return m_streamStartKnown || m_stopRequested; });
+    if (!m_streamStartKnown) {
+        m_info.dvs_start_timestamp = m_clock ? m_clock() : 0;
+    }
     lock.unlock();
     writeHeader();
     lock.lock();

@@ -22,8 +22,9 @@ namespace tarvo {
 // chunks on disk, so that the stream thread never waits for the disk.
 //
 // When frames are recorded too the file starts at the first recorded frame: the writer waits for
-// its time (setFrameStart), writes the line "% aps_start_timestamp T" and the header, and only
-// then takes bytes.
+// its time (setFrameStart) before it takes bytes. The header ("% aps_start_timestamp T" first, for
+// a fusion recording) is written once the first bytes came, so that its dvs_start_timestamp is
+// the stream's time right before them.
 class FusionRawWriter
 {
 public:
@@ -59,10 +60,11 @@ private:
     Chunk freshChunk();
 
     const char* m_logSource;
-    mutable std::mutex m_mutex; // guards every member below up to m_thread
+    mutable std::mutex m_mutex; // guards every member below up to m_thread, and m_info
     std::condition_variable m_changed;
     bool m_recording = false;
-    bool m_taking = false; // the header is written: push() gathers bytes
+    bool m_taking = false;           // push() gathers bytes
+    bool m_streamStartKnown = false; // the first bytes came; m_info.dvs_start_timestamp holds their time
     bool m_stopRequested = false;
     bool m_frameStartKnown = false;
     uint64_t m_apsStart = 0;
@@ -71,11 +73,12 @@ private:
     std::unique_ptr<ObjectPool<std::vector<uint8_t>>> m_pool;
     std::thread m_thread;
 
+    DvsFileInfo m_info;
+
     // Used by the writer thread only while it runs; by start() and stop() around it.
     std::string m_path;
     std::FILE* m_file = nullptr;
     bool m_writeFailed = false;
-    DvsFileInfo m_info;
     bool m_waitsForFrames = false;
     StreamClock m_clock;
 };
