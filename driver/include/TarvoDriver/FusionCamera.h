@@ -51,10 +51,10 @@ struct FusionStreamStatistics
 // camera runs an intake thread per stream (raw buffers off the transport), an event stream thread
 // (decoding, batching, event and sync-signal callbacks), a fusion thread (pairing, colour
 // conversion, frame callbacks, recording hand-off) and a statistic thread; a frame encoder thread
-// lives from the first opening to destruction and an event writer thread for each RAW recording.
-// A callback may call stop(); it must not call start() or open the camera (both are refused), nor
-// add or remove callbacks of its own kind (std::logic_error). An exception a callback throws is
-// logged and the stream goes on.
+// lives from the first recording to destruction and an event writer thread for each RAW recording.
+// A callback may call stop(); start(), opening the camera and adding or removing callbacks of its
+// own kind throw std::logic_error there. An exception a callback throws is logged and the stream
+// goes on.
 class TARVODRIVER_EXPORT FusionCamera
 {
 public:
