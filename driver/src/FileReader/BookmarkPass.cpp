@@ -24,6 +24,12 @@ uint64_t saturatingAdd(uint64_t a, uint64_t b)
     return a > UINT64_MAX - b ? UINT64_MAX : a + b;
 }
 
+// The payload is EVT 3.0: little-endian 16-bit words, the type in the top four bits.
+bool isTimeLow(const uint8_t* word)
+{
+    return (word[1] >> 4) == 0x6;
+}
+
 } // namespace
 
 BookmarkPass::BookmarkPass(uint64_t payloadStart, uint64_t anchorTime)
@@ -59,10 +65,14 @@ void BookmarkPass::walk(const uint8_t* bytes, uint64_t pos, size_t size, Payload
         uint32_t wordEvents = 0;
         // Until a first event shows that the stream's time and row are known.
         const bool careful = m_anchorTime == 0 || m_count == 0;
-        const size_t q = advanceToTime(bytes, pos, p, size, threshold, careful, map, before, wordEvents);
+        size_t q = advanceToTime(bytes, pos, p, size, threshold, careful, map, before, wordEvents);
         m_count += before;
         if (q == size) {
             break;
+        }
+        if (wordEvents == 0 && takenBack(bytes, pos, q, size, threshold, wordEvents)) {
+            p = q + w;
+            continue;
         }
         const uint64_t t = m_decoder->getLastTimestamp();
         if (m_anchorTime != 0) {
@@ -97,6 +107,36 @@ BookmarkIndex BookmarkPass::finish(const PosixFile& file, uint64_t endPos)
     }
     m_index.append({endPos, 0, std::max(end, m_index.back().timestamp + 1), m_count});
     return std::move(m_index);
+}
+
+// A word that lifts the time only until the next word takes it back (a TIME_HIGH while the
+// old TIME_LOW is still in force, up to 4 ms ahead of the events after it) would give its
+// bookmark a time that the events there have not reached. The bookmark moves to that next word,
+// whose time they have; when that time is below `threshold` there is no crossing here at all and
+// the walk goes on after it (true). The decoder stands after the word at q either way.
+bool BookmarkPass::takenBack(const uint8_t* bytes, uint64_t pos, size_t& q, size_t size, uint64_t threshold,
+                             uint32_t& wordEvents)
+{
+    const size_t next = q + m_wordSize;
+    if (next + m_wordSize > size || !isTimeLow(bytes + next)) {
+        return false;
+    }
+    const uint64_t lifted = m_decoder->getLastTimestamp();
+    const uint32_t nextEvents = m_decoder->countEvents(bytes + next, bytes + next + m_wordSize);
+    const uint64_t settled = m_decoder->getLastTimestamp();
+    if (settled >= lifted) {
+        // A TIME_LOW changes nothing but the time, so the walk may decode it again.
+        m_decoder->setLastTimestamp(&lifted);
+        return false;
+    }
+    m_tail.add({pos + next, pos + next + m_wordSize, lifted, settled});
+    q = next;
+    wordEvents = nextEvents;
+    if (settled >= threshold) {
+        return false;
+    }
+    m_count += nextEvents;
+    return true;
 }
 
 // Advances the decoder over the whole words [p, e) of `buffer` (which starts at file position

@@ -15,7 +15,8 @@ class PosixFile;
 // Places the bookmarks of a payload while its words go by, one read buffer after another, in
 // payload order. A bookmark sits at a word where the decoder's time climbs from below to at least
 // bookmark_period_us past the previous bookmark; its time is the decoder's time after that word,
-// so decoding resumes there exactly.
+// so decoding resumes there exactly. Where that word is a TIME_HIGH whose time the next word, a
+// TIME_LOW, takes back, the bookmark moves to the TIME_LOW, so that its time is the events' own.
 //
 // The pass decodes blocks of words at once and looks at single words only by bisection inside
 // the first block after which the time has reached the bookmark's threshold. Where times step
@@ -50,6 +51,10 @@ private:
     // until the time reaches `threshold`; see the .cpp.
     size_t advanceToTime(const uint8_t* buffer, uint64_t base, size_t p, size_t e, uint64_t threshold,
                          bool careful, PayloadMap* map, uint64_t& events, uint32_t& wordEvents);
+    // Moves q past a word whose time the next word takes back; true when no bookmark is due
+    // there after all (see the .cpp).
+    bool takenBack(const uint8_t* bytes, uint64_t pos, size_t& q, size_t size, uint64_t threshold,
+                   uint32_t& wordEvents);
     // From p, over whole blocks whose time after them stays below `threshold`: returns the
     // start of the first block that reaches it, or e; the decoder then has the time there.
     size_t skipDecoding(const uint8_t* buffer, uint64_t base, size_t p, size_t e, uint64_t threshold,
