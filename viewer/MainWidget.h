@@ -20,12 +20,16 @@ class QPushButton;
 class AppConfig;
 class SidebarCameraSettingUI;
 class VxEventProcessor;
+class VxLiveCamera;
 class VxThreeHandleSlider;
 class VxToolTip;
 class WaitingWin;
 
 namespace QWK {
 class WidgetWindowAgent;
+}
+namespace tarvo {
+struct CameraDescription;
 }
 namespace Ui {
 class MainWidget;
@@ -59,6 +63,7 @@ public:
         CutRecording,
         Quit,
         OpenCamera,
+        OpenFoundCamera, // one of the cameras the Device menu lists; the action's "serial" names it
         CameraInfo,
         IpConfiguration,
         GeneralSetting,
@@ -77,6 +82,7 @@ public:
     void setRestartLauncher(RestartLauncher launcher) { m_restartLauncher = std::move(launcher); }
     QWK::WidgetWindowAgent* windowAgent() const { return m_windowAgent; }
     VxEventProcessor* eventProcessor() const { return m_eventProcessor; }
+    VxLiveCamera* liveCamera() const { return m_live; }
     VxThreeHandleSlider* timeSlider() const { return m_slider; }
     SidebarCameraSettingUI* cameraPanel() const { return m_cameraPanel; }
     // What the display panel has set: the event time of a picture and the frames per second of
@@ -94,6 +100,9 @@ public:
     // Opens a recording as the file chooser does once a file is picked: a RAW file alone plays
     // back, one with an MP4 of the same base name beside it is a fusion recording.
     void openRecording(const QString& path);
+    // Opens the camera with this serial as the Device menu's entries do: the window shows it
+    // live once it is up, or says why it is not.
+    void openCamera(const QString& serial);
 
     // Time text of the timeline: minutes (at least two digits), seconds and microseconds.
     static QString timeText(uint64_t timestamp_us);
@@ -117,6 +126,8 @@ Q_SIGNALS:
     void signalExportVideo(QString out_path, QString out_dir, uint64_t start_ts, uint64_t end_ts);
     void signalCutRawFile(QString out_path, QString out_dir, uint64_t start_ts, uint64_t end_ts);
     void signalRecByTime(uint32_t seconds, QString path);
+    // An event camera has been opened and is about to go live (liveCamera() holds it).
+    void signalCameraOpened();
 
 public Q_SLOTS:
     void initDvsCameraSettings();
@@ -166,6 +177,12 @@ public Q_SLOTS:
     // time, and a paused recording shows its position again at once.
     void slotAccumulationTimeChanged(uint64_t time_us);
     void slotFrameRateChanged(uint32_t fps);
+    // The end of a camera's opening on the worker thread.
+    void slotCameraOpenFinished(bool opened, QString reason);
+    // The live camera's statistics of the last second.
+    void slotLiveStatistics(quint64 bytes_per_second, quint64 events_per_second, quint64 dropped_buffers);
+    // The live loop ended by itself (a lost camera): the window says so and stops the camera.
+    void slotLiveEnded(QString reason);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -195,6 +212,21 @@ private:
     void updateRecordingStatus();
     // Keeps a menu's title button from staying highlighted after the menu closes.
     void releaseMenuButton(QPushButton* button);
+    // The Device menu lists the cameras a search finds as it opens.
+    void listFoundCameras();
+    bool isLiveType() const { return m_viewerType == ViewerDvsCamera || m_viewerType == ViewerFusionCamera; }
+    // Closes what the window shows and opens the camera described (a worker thread brings it up
+    // while the waiting window shows).
+    void openCameraDescription(const tarvo::CameraDescription& camera);
+    void beginCameraOpening(const tarvo::CameraDescription& camera);
+    void playEventCamera(bool on);
+    void playFusionCamera(bool on);
+    // Ends the live view and stops the camera; the play button is released.
+    void stopLiveView();
+    // Stops and lets go of the camera, when one is open, before a recording takes the window.
+    void closeCamera();
+    void showDroppedBuffers(uint64_t dropped);
+    void updateCameraCommands();
 
     Ui::MainWidget* m_ui;
     QWK::WidgetWindowAgent* m_windowAgent;
@@ -202,6 +234,7 @@ private:
     RestartLauncher m_restartLauncher;
 
     VxEventProcessor* m_eventProcessor = nullptr;
+    VxLiveCamera* m_live = nullptr;
     VxThreeHandleSlider* m_slider = nullptr;
     WaitingWin* m_waitingWin = nullptr;
     SidebarCameraSettingUI* m_cameraPanel = nullptr;
@@ -227,6 +260,8 @@ private:
     double m_eventRate = -1;
     QPoint m_hoveredPixel;
     bool m_hovering = false;
+    // The raw buffers the live camera lost since it started, as last reported.
+    uint64_t m_droppedBuffers = 0;
 
     QMenu* m_menuFile = nullptr;
     QMenu* m_menuDevice = nullptr;
@@ -238,4 +273,6 @@ private:
     QAction* m_actionSaveAs = nullptr;
     QAction* m_actionCutRecording = nullptr;
     QAction* m_actionToggleStartEnd = nullptr;
+    // The Device menu's entries of the cameras found by its last search.
+    QList<QAction*> m_foundCameraActions;
 };

@@ -117,6 +117,28 @@ private Q_SLOTS:
         QVERIFY(two.error().startsWith("TarvoScope: give one recording at most, not 2\n"));
     }
 
+    void parsingFindsTheCamera()
+    {
+        using Action = AppCommandLine::Action;
+        for (const QStringList& arguments : {QStringList{"TarvoScope", "--camera", "KST-USB-0001"},
+                                             QStringList{"TarvoScope", "--camera=KST-USB-0001"}}) {
+            const AppCommandLine camera = AppCommandLine::parse(arguments, true);
+            QCOMPARE(camera.action(), Action::Run);
+            QCOMPARE(camera.camera(), QString("KST-USB-0001"));
+            QVERIFY(camera.recording().isEmpty());
+        }
+        // The serial is the option's, not a recording, also before Qt has taken its options out.
+        QVERIFY(AppCommandLine::parse({"TarvoScope", "--camera", "A", "--help"}, false).action() ==
+                Action::ShowHelp);
+        const AppCommandLine missing = AppCommandLine::parse({"TarvoScope", "--camera"}, true);
+        QCOMPARE(missing.action(), Action::Fail);
+        QVERIFY(missing.error().startsWith("TarvoScope: --camera needs the serial of a camera\n"));
+        QCOMPARE(AppCommandLine::parse({"TarvoScope", "--camera="}, true).action(), Action::Fail);
+        const AppCommandLine both = AppCommandLine::parse({"TarvoScope", "a.raw", "--camera", "A"}, true);
+        QCOMPARE(both.action(), Action::Fail);
+        QVERIFY(both.error().startsWith("TarvoScope: give a recording or a camera, not both\n"));
+    }
+
     void helpAndVersionAnswerWithoutADisplayAndLeaveNoFiles()
     {
         QTemporaryDir home;
@@ -125,8 +147,10 @@ private Q_SLOTS:
         QCOMPARE(help.exitStatus(), QProcess::NormalExit);
         QCOMPARE(help.exitCode(), 0);
         const QString helpText = QString::fromLocal8Bit(help.readAllStandardOutput());
-        QVERIFY2(helpText.startsWith("Usage: TarvoScope [RECORDING.raw]\n"), qPrintable(helpText));
+        QVERIFY2(helpText.startsWith("Usage: TarvoScope [RECORDING.raw | --camera SERIAL]\n"),
+                 qPrintable(helpText));
         QVERIFY(helpText.contains("--version"));
+        QVERIFY(helpText.contains("  --camera SERIAL  a camera to open"));
         QCOMPARE(helpText, AppCommandLine::helpText());
 
         QProcess version;
@@ -151,7 +175,8 @@ private Q_SLOTS:
         QVERIFY(runConsole({"--help"}, home.path(), help));
         QCOMPARE(help.exitCode(), 0);
         const QString text = QString::fromUtf8(help.readAllStandardOutput());
-        QVERIFY2(text.startsWith(QString("用法：TarvoScope [RECORDING.raw]")), qPrintable(text));
+        QVERIFY2(text.startsWith(QString("用法：TarvoScope [RECORDING.raw | --camera SERIAL]")),
+                 qPrintable(text));
     }
 
     void anUnknownOptionFailsWithTheReason()
@@ -218,6 +243,28 @@ private Q_SLOTS:
         window.openRecording(m_recording);
         QTRY_VERIFY_WITH_TIMEOUT(window.eventProcessor()->isPlaying(), 20000);
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
+    }
+
+    void theProgramShowsACameraGivenOnItsCommandLine()
+    {
+        // The real program, with the simulated cameras and their bring-up at full length.
+        QTemporaryDir home;
+        QProcess viewer;
+        viewer.setProcessEnvironment(programEnvironment(home.path(), true));
+        viewer.setProcessChannelMode(QProcess::MergedChannels);
+        viewer.start(QStringLiteral(TARVO_SCOPE_BINARY), {"--camera", "KST-USB-0001"});
+        QVERIFY(viewer.waitForStarted(20000));
+        QByteArray log;
+        const bool live = QTest::qWaitFor(
+            [&] {
+                log += viewer.readAll();
+                return log.contains("start camera.");
+            },
+            60000);
+        viewer.kill();
+        viewer.waitForFinished(20000);
+        QVERIFY2(live, log.constData());
+        QVERIFY(log.contains("Select camera:  \"KST-USB-0001\""));
     }
 
     void theProgramLoadsARecordingGivenOnItsCommandLine()
