@@ -586,6 +586,12 @@ void MainWidget::slotCameraOpenFinished(bool opened, QString reason)
 {
     slotSetWaitWinStatus(false);
     m_waitingWin->setWindowModality(Qt::NonModal);
+    // A recording took the window while the camera came up: the camera is not wanted any more.
+    if (!isLiveType()) {
+        m_live->release();
+        updateCameraCommands();
+        return;
+    }
     updateCameraCommands();
     const tarvo::CameraDescription camera = m_live->description();
     const QString serial = QString::fromStdString(camera.serial);

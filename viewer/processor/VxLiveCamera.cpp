@@ -15,8 +15,6 @@ VxLiveCamera::VxLiveCamera(VxEventProcessor* engine, QObject* parent) : QObject(
 
 VxLiveCamera::~VxLiveCamera()
 {
-    // An opening in flight ends first: nothing may still hand this object a camera.
-    m_openWorker.join();
     release();
 }
 
@@ -159,6 +157,8 @@ void VxLiveCamera::stop()
 
 void VxLiveCamera::release()
 {
+    // An opening in flight ends first, so that no camera arrives after this.
+    m_openWorker.join();
     stop();
     std::lock_guard<std::mutex> lock(m_cameraMutex);
     if (m_camera) {

@@ -62,7 +62,7 @@ public:
     void stop();
     // The live loop runs.
     bool isLive() const { return m_running.load(); }
-    // Stops the camera and lets go of it.
+    // Waits for an opening in flight, stops the camera and lets go of it.
     void release();
     // Forgets what the searches found (a camera's network address changed): the next search asks
     // the cameras afresh. Not while a camera is open or opening.

@@ -30,6 +30,12 @@ tarvo::CameraDescription camera(const std::string& serial, const std::string& pr
     return description;
 }
 
+std::vector<tarvo::CameraDescription> threeCameras()
+{
+    return {camera("KST-USB-0001", "Kestrel"), camera("KST-ETH-0001", "Kestrel", tarvo::ETHERNET, "10.0.0.5"),
+            camera("DUET-0001", "Duet")};
+}
+
 tarvo::sim::DeviceConfig ethernetCamera(const std::string& serial, const std::string& ip)
 {
     tarvo::sim::DeviceConfig config;
@@ -71,10 +77,7 @@ private Q_SLOTS:
 
     void theListShowsEveryCameraAndReportsThePickedOne()
     {
-        const std::vector<tarvo::CameraDescription> cameras = {
-            camera("KST-USB-0001", "Kestrel"), camera("KST-ETH-0001", "Kestrel", tarvo::ETHERNET, "10.0.0.5"),
-            camera("DUET-0001", "Duet")};
-        CamerasList list(cameras);
+        CamerasList list(threeCameras());
         auto* widget = list.findChild<QListWidget*>("listWidget_cameras");
         QCOMPARE(widget->count(), 3);
         QCOMPARE(widget->item(1)->text(), QString("KST-ETH-0001"));
@@ -100,10 +103,7 @@ private Q_SLOTS:
 
     void theSearchFieldNarrowsTheListAndOpenNeedsACamera()
     {
-        const std::vector<tarvo::CameraDescription> cameras = {
-            camera("KST-USB-0001", "Kestrel"), camera("KST-ETH-0001", "Kestrel", tarvo::ETHERNET, "10.0.0.5"),
-            camera("DUET-0001", "Duet")};
-        CamerasList list(cameras);
+        CamerasList list(threeCameras());
         auto* search = list.findChild<QLineEdit*>("le_search_camera");
         auto* open = list.findChild<QPushButton*>("pb_open");
         QTest::keyClicks(search, "duet");

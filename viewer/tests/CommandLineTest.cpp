@@ -44,6 +44,29 @@ bool runConsole(const QStringList& arguments, const QString& home, QProcess& pro
     return process.waitForFinished(60000);
 }
 
+// Runs the real program offscreen in a home of its own until its log holds `awaited`, then ends
+// it; false when that did not come within the deadline. `log` receives what it wrote.
+bool runUntilLogged(const QStringList& arguments, const QByteArray& awaited, QByteArray& log)
+{
+    QTemporaryDir home;
+    QProcess viewer;
+    viewer.setProcessEnvironment(programEnvironment(home.path(), true));
+    viewer.setProcessChannelMode(QProcess::MergedChannels);
+    viewer.start(QStringLiteral(TARVO_SCOPE_BINARY), arguments);
+    if (!viewer.waitForStarted(20000)) {
+        return false;
+    }
+    const bool logged = QTest::qWaitFor(
+        [&] {
+            log += viewer.readAll();
+            return log.contains(awaited);
+        },
+        60000);
+    viewer.kill();
+    viewer.waitForFinished(20000);
+    return logged;
+}
+
 QStringList filesBelow(const QString& folder)
 {
     QStringList files;
@@ -247,44 +270,16 @@ private Q_SLOTS:
 
     void theProgramShowsACameraGivenOnItsCommandLine()
     {
-        // The real program, with the simulated cameras and their bring-up at full length.
-        QTemporaryDir home;
-        QProcess viewer;
-        viewer.setProcessEnvironment(programEnvironment(home.path(), true));
-        viewer.setProcessChannelMode(QProcess::MergedChannels);
-        viewer.start(QStringLiteral(TARVO_SCOPE_BINARY), {"--camera", "KST-USB-0001"});
-        QVERIFY(viewer.waitForStarted(20000));
+        // The simulated cameras, with their bring-up at full length.
         QByteArray log;
-        const bool live = QTest::qWaitFor(
-            [&] {
-                log += viewer.readAll();
-                return log.contains("start camera.");
-            },
-            60000);
-        viewer.kill();
-        viewer.waitForFinished(20000);
-        QVERIFY2(live, log.constData());
+        QVERIFY2(runUntilLogged({"--camera", "KST-USB-0001"}, "start camera.", log), log.constData());
         QVERIFY(log.contains("Select camera:  \"KST-USB-0001\""));
     }
 
     void theProgramLoadsARecordingGivenOnItsCommandLine()
     {
-        QTemporaryDir home;
-        QProcess viewer;
-        viewer.setProcessEnvironment(programEnvironment(home.path(), true));
-        viewer.setProcessChannelMode(QProcess::MergedChannels);
-        viewer.start(QStringLiteral(TARVO_SCOPE_BINARY), {m_recording});
-        QVERIFY(viewer.waitForStarted(20000));
         QByteArray log;
-        const bool loaded = QTest::qWaitFor(
-            [&] {
-                log += viewer.readAll();
-                return log.contains("Load raw file success.");
-            },
-            60000);
-        viewer.kill();
-        viewer.waitForFinished(20000);
-        QVERIFY2(loaded, log.constData());
+        QVERIFY2(runUntilLogged({m_recording}, "Load raw file success.", log), log.constData());
         QVERIFY(log.contains(QString("Load raw file:  \"%1\"").arg(m_recording).toLocal8Bit()));
     }
 };

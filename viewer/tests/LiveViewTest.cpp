@@ -259,6 +259,18 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(window.eventProcessor()->isPlaying(), kTimeout);
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(window.timeSlider()->isEnabled());
+
+        // Also while the camera is still coming up.
+        window.openCamera("KST-USB-0001");
+        QVERIFY(window.liveCamera()->isOpening());
+        window.openRecording(recording);
+        QVERIFY(!window.liveCamera()->hasCamera());
+        QTRY_VERIFY_WITH_TIMEOUT(window.eventProcessor()->isPlaying() && !window.waitingWin()->isVisible(),
+                                 kTimeout);
+        QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
+        QVERIFY(!window.liveCamera()->isLive());
+        QVERIFY(!window.liveCamera()->hasCamera());
+        QVERIFY(toastTexts(window).isEmpty());
     }
 
     void theDeviceMenuListsTheCamerasAndOpensThem()
