@@ -6,7 +6,9 @@
 #include "CamerasList.h"
 #include "ShowCameraInfoUI.h"
 #include "ShowImageForm.h"
+#include "SidebarApsSettingUI.h"
 #include "SidebarCameraSettingUI.h"
+#include "SidebarDvsSettingUI.h"
 #include "VXMessageBox.h"
 #include "VxEthCameraConfigTool.h"
 #include "VxEventProcessor.h"
@@ -42,7 +44,6 @@
 #include <QShowEvent>
 #include <QStyle>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <limits>
 
@@ -261,19 +262,35 @@ void MainWidget::createSidePanels()
     m_cameraPanel->setObjectName("panel_camera_setting");
     m_ui->layout_sidebar_setting->addWidget(m_cameraPanel);
     // The event and frame sensor panels are built from an open camera's tools; without a camera
-    // their places stay empty and their buttons hidden.
-    auto makeCameraToolPanel = [this](const QString& name) {
-        auto* panel = new QFrame(this);
-        panel->setObjectName(name);
-        new QVBoxLayout(panel);
-        m_ui->layout_sidebar_setting->addWidget(panel);
-        return panel;
-    };
-    m_dvsPanel = makeCameraToolPanel("panel_dvs_setting");
-    m_apsPanel = makeCameraToolPanel("panel_aps_setting");
+    // they show a hint and their buttons stay hidden.
+    m_dvsPanel = new SidebarDvsSettingUI(AppConfig::instance(), this);
+    m_dvsPanel->setObjectName("panel_dvs_setting");
+    m_ui->layout_sidebar_setting->addWidget(m_dvsPanel);
+    m_apsPanel = new SidebarApsSettingUI(AppConfig::instance(), this);
+    m_apsPanel->setObjectName("panel_aps_setting");
+    m_ui->layout_sidebar_setting->addWidget(m_apsPanel);
+    connectCameraToolPanel(m_dvsPanel, m_ui->pb_fold_dvs_setting);
+    connectCameraToolPanel(m_apsPanel, m_ui->pb_fold_aps_setting);
+    // A file loaded in one panel may also set tools the other one shows.
+    connect(m_dvsPanel, &CameraToolPanel::signalCameraParamsLoaded, m_apsPanel,
+            &CameraToolPanel::slotRefreshConfig);
+    connect(m_apsPanel, &CameraToolPanel::signalCameraParamsLoaded, m_dvsPanel,
+            &CameraToolPanel::slotRefreshConfig);
     m_ui->pb_fold_dvs_setting->hide();
     m_ui->pb_fold_aps_setting->hide();
     showSidePanel(nullptr);
+}
+
+void MainWidget::connectCameraToolPanel(CameraToolPanel* panel, QPushButton* button)
+{
+    connect(panel, &CameraToolPanel::signalShowLeftBottomTips, this, &MainWidget::slotShowLeftBottomTips);
+    connect(panel, &CameraToolPanel::signalCameraShown, this, [this, button](bool shown) {
+        // A panel that has nothing left to show closes.
+        if (!shown && button->isChecked()) {
+            showSidePanel(nullptr);
+        }
+        button->setVisible(shown);
+    });
 }
 
 void MainWidget::connectEngine()
@@ -412,6 +429,9 @@ void MainWidget::openRecording(const QString& path)
     closeCamera();
     const QFileInfo file(path);
     m_appConfig->setInputRawFilePath(file.absolutePath());
+    // A recording has no camera settings.
+    m_dvsPanel->clearCamera();
+    m_apsPanel->clearCamera();
     // Nothing of the previous recording carries over: its range, position and commands go now,
     // and the new recording's come once it has loaded.
     clearRecordingDisplays();
@@ -555,6 +575,8 @@ void MainWidget::openCameraDescription(const tarvo::CameraDescription& camera)
     }
     emit signalOpenRawFile(QString());
     emit signalOpenFusionFile(QString());
+    m_dvsPanel->clearCamera();
+    m_apsPanel->clearCamera();
     clearRecordingDisplays();
     setRecordingCommandsVisible(false);
     setPlaybackEnabled(false);
@@ -615,7 +637,9 @@ void MainWidget::slotCameraOpenFinished(bool opened, QString reason)
     emit resetShowCameraFormTitle(true);
     emit toShowCameraSerial(serial);
     if (m_viewerType == ViewerDvsCamera) {
-        emit signalCameraOpened();
+        // The side bar's sensor settings of this camera (an event camera has no frame sensor).
+        m_dvsPanel->setCamera(m_live->dvsCamera());
+        m_apsPanel->setCamera(m_live->dvsCamera());
     }
     if (!m_ui->pb_play->isChecked()) {
         m_ui->pb_play->click();

@@ -14,11 +14,13 @@
 #include <functional>
 
 class QAction;
-class QFrame;
 class QMenu;
 class QPushButton;
 class AppConfig;
+class CameraToolPanel;
+class SidebarApsSettingUI;
 class SidebarCameraSettingUI;
+class SidebarDvsSettingUI;
 class VxEventProcessor;
 class VxLiveCamera;
 class VxThreeHandleSlider;
@@ -85,6 +87,10 @@ public:
     VxLiveCamera* liveCamera() const { return m_live; }
     VxThreeHandleSlider* timeSlider() const { return m_slider; }
     SidebarCameraSettingUI* cameraPanel() const { return m_cameraPanel; }
+    // The event and frame sensor panels: whoever opens a camera hands it to both with
+    // setCamera(); each shows its side-bar button while it has settings to show.
+    SidebarDvsSettingUI* dvsPanel() const { return m_dvsPanel; }
+    SidebarApsSettingUI* apsPanel() const { return m_apsPanel; }
     // What the display panel has set: the event time of a picture and the frames per second of
     // event time, for playback now and the live view later.
     uint64_t accumulationTimeUs() const { return m_accTimeUs; }
@@ -126,8 +132,6 @@ Q_SIGNALS:
     void signalExportVideo(QString out_path, QString out_dir, uint64_t start_ts, uint64_t end_ts);
     void signalCutRawFile(QString out_path, QString out_dir, uint64_t start_ts, uint64_t end_ts);
     void signalRecByTime(uint32_t seconds, QString path);
-    // An event camera has been opened and is about to go live (liveCamera() holds it).
-    void signalCameraOpened();
 
 public Q_SLOTS:
     void initDvsCameraSettings();
@@ -195,6 +199,8 @@ private:
     QAction* addMenuCommand(QMenu* menu, MenuCommand command, const QString& text, const QString& icon = {});
     void createViewerSettingMenu();
     void createSidePanels();
+    // Shows the side-bar button of a camera settings panel while the panel has settings.
+    void connectCameraToolPanel(CameraToolPanel* panel, QPushButton* button);
     void createTooltips();
     void connectEngine();
     void setTitleBarCorners(bool rounded);
@@ -238,8 +244,8 @@ private:
     VxThreeHandleSlider* m_slider = nullptr;
     WaitingWin* m_waitingWin = nullptr;
     SidebarCameraSettingUI* m_cameraPanel = nullptr;
-    QFrame* m_dvsPanel = nullptr;
-    QFrame* m_apsPanel = nullptr;
+    SidebarDvsSettingUI* m_dvsPanel = nullptr;
+    SidebarApsSettingUI* m_apsPanel = nullptr;
 
     ViewerType m_viewerType = ViewerNone;
     int m_showType = 0;

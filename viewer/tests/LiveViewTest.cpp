@@ -6,6 +6,7 @@
 #include "MainWidget.h"
 #include "RecordingSupport.h"
 #include "SidebarCameraSettingUI.h"
+#include "SidebarDvsSettingUI.h"
 #include "TestSupport.h"
 #include "VxEventProcessor.h"
 #include "VxFilePathReminderForm.h"
@@ -126,6 +127,10 @@ private Q_SLOTS:
         QCOMPARE(labelText(window, "lb_viewer_file_name"), QString());
         QVERIFY(!window.saveAsAction()->isVisible());
         QVERIFY(window.menuAction(MainWidget::MenuCommand::CameraInfo)->isEnabled());
+        // The camera's sensor settings are in the side bar; it has no frame sensor.
+        QVERIFY(window.dvsPanel()->hasCamera());
+        QVERIFY(button(window, "pb_fold_dvs_setting")->isVisible());
+        QVERIFY(!button(window, "pb_fold_aps_setting")->isVisible());
         // Only the play button drives a live camera; steps and the timeline belong to recordings.
         QVERIFY(button(window, "pb_play")->isEnabled());
         QVERIFY(!button(window, "pb_next")->isEnabled());
@@ -256,6 +261,7 @@ private Q_SLOTS:
         QVERIFY(!window.liveCamera()->hasCamera());
         QVERIFY(!window.menuAction(MainWidget::MenuCommand::CameraInfo)->isEnabled());
         QCOMPARE(labelText(window, "label_show_camera_info"), QString());
+        QVERIFY(!window.dvsPanel()->hasCamera());
         QTRY_VERIFY_WITH_TIMEOUT(window.eventProcessor()->isPlaying(), kTimeout);
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(window.timeSlider()->isEnabled());

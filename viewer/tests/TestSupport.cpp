@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -71,6 +73,26 @@ void failOnAnyWarning()
 {
     // The offscreen platform says so whenever a window is raised or resized; that is not a fault.
     QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support ).*"));
+}
+
+void retype(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 bool saveRender(QWidget* widget, const QString& name)

@@ -13,6 +13,7 @@
 #include <functional>
 
 class QImage;
+class QLineEdit;
 class QColor;
 class QWidget;
 
@@ -57,6 +58,12 @@ void initViewerApplication();
 // Any Qt warning in the running test function fails it (expected ones are ignored with
 // QTest::ignoreMessage); call from init().
 void failOnAnyWarning();
+// Replaces the text of a field by typing, as a user would.
+void retype(QLineEdit* edit, const QString& text);
+// The bytes of a file; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+// Replaces a file's contents; true on success.
+bool writeFile(const QString& path, const QByteArray& bytes);
 // Saves a picture of `widget` as build/viewer/tests/renders/<name>.png; true on success.
 bool saveRender(QWidget* widget, const QString& name);
 

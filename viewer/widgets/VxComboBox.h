@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VxInputState.h"
+
 #include <QWidget>
 
 class QLineEdit;
@@ -15,14 +17,7 @@ class VxComboBox : public QWidget
     Q_OBJECT
 
 public:
-    // What the typed text is worth: the frame shows a valid entry in the accent colour and an
-    // invalid one in the error colour; neutral is the plain frame.
-    enum class InputState
-    {
-        Neutral,
-        Valid,
-        Invalid,
-    };
+    using InputState = VxInputState;
 
     explicit VxComboBox(QWidget* parent = nullptr);
     ~VxComboBox() override;

@@ -6,11 +6,14 @@
 #include "VxSlider.h"
 
 #include <QCursor>
-#include <QIntValidator>
+#include <QDoubleValidator>
+
+#include <algorithm>
+#include <cmath>
 
 VxLineEdit::VxLineEdit(QWidget* parent)
     : QWidget(parent), m_ui(new Ui::VxLineEdit), m_popup(new PopWidget(this)),
-      m_slider(new VxSlider(Qt::Horizontal)), m_validator(new QIntValidator(this))
+      m_slider(new VxSlider(Qt::Horizontal)), m_validator(new QDoubleValidator(this))
 {
     m_ui->setupUi(this);
     m_slider->setStyleSheet(
@@ -18,11 +21,16 @@ VxLineEdit::VxLineEdit(QWidget* parent)
         "QSlider::sub-page:horizontal { background: #004B6A; border-radius: 2px; }"
         "QSlider::handle:horizontal { width: 10px; height: 10px; margin: -4px 0px; border-radius: 6px;"
         " background: #FFFFFF; border: 2px solid #004B6A; }");
+    // A drag sends one value, where it ends; the field follows the handle meanwhile.
+    m_slider->setTracking(false);
     m_popup->setContent(m_slider);
     m_popup->hide();
-    m_validator->setRange(m_slider->minimum(), m_slider->maximum());
+    // Numbers are written and read the same way in every language.
+    m_validator->setLocale(QLocale::c());
+    m_validator->setNotation(QDoubleValidator::StandardNotation);
     m_ui->le_vx_line_edit_base->setValidator(m_validator);
-    m_ui->le_vx_line_edit_base->setText(QString::number(m_slider->value()));
+    setRange(m_minimum, m_maximum);
+    setValue(m_minimum);
 
     connect(m_ui->le_vx_line_edit_base, &VxLineEditBase::signalMouseHoverd, this,
             &VxLineEdit::slotMouseHoverd);
@@ -30,15 +38,17 @@ VxLineEdit::VxLineEdit(QWidget* parent)
     connect(m_ui->le_vx_line_edit_base, &QLineEdit::editingFinished, this, [this] {
         const QString text = m_ui->le_vx_line_edit_base->text();
         bool ok = false;
-        const int number = text.toInt(&ok);
+        const double number = QLocale::c().toDouble(text, &ok);
         if (ok) {
             const QSignalBlocker blocker(m_slider);
-            m_slider->setValue(number);
+            m_slider->setValue(positionOf(number));
         }
         Q_EMIT textFinished(text);
     });
-    connect(m_slider, &QSlider::valueChanged, this, [this](int number) {
-        const QString text = QString::number(number);
+    connect(m_slider, &QSlider::sliderMoved, this,
+            [this](int position) { m_ui->le_vx_line_edit_base->setText(textOf(valueAt(position))); });
+    connect(m_slider, &QSlider::valueChanged, this, [this](int position) {
+        const QString text = textOf(valueAt(position));
         m_ui->le_vx_line_edit_base->setText(text);
         Q_EMIT textFinished(text);
     });
@@ -55,22 +65,43 @@ VxLineEditBase* VxLineEdit::lineEdit() const
     return m_ui->le_vx_line_edit_base;
 }
 
-void VxLineEdit::setRange(int minimum, int maximum)
+void VxLineEdit::setRange(double minimum, double maximum, double step, int decimals)
 {
-    m_slider->setRange(minimum, maximum);
-    m_validator->setRange(minimum, maximum);
-}
-
-void VxLineEdit::setValue(int value)
-{
+    m_minimum = minimum;
+    m_maximum = std::max(minimum, maximum);
+    m_step = step > 0 ? step : 1;
+    m_decimals = std::max(decimals, 0);
     const QSignalBlocker blocker(m_slider);
-    m_slider->setValue(value);
-    m_ui->le_vx_line_edit_base->setText(QString::number(m_slider->value()));
+    m_slider->setRange(0, int(std::floor((m_maximum - m_minimum) / m_step + 1e-9)));
+    m_validator->setRange(m_minimum, m_maximum, m_decimals);
 }
 
-int VxLineEdit::value() const
+void VxLineEdit::setValue(double value)
 {
-    return m_slider->value();
+    const double kept = std::clamp(value, m_minimum, m_maximum);
+    const QSignalBlocker blocker(m_slider);
+    m_slider->setValue(positionOf(kept));
+    m_ui->le_vx_line_edit_base->setText(textOf(kept));
+}
+
+double VxLineEdit::value() const
+{
+    return valueAt(m_slider->value());
+}
+
+QString VxLineEdit::textOf(double value) const
+{
+    return QString::number(value, 'f', m_decimals);
+}
+
+double VxLineEdit::valueAt(int position) const
+{
+    return std::min(m_minimum + position * m_step, m_maximum);
+}
+
+int VxLineEdit::positionOf(double value) const
+{
+    return int(std::lround((value - m_minimum) / m_step));
 }
 
 void VxLineEdit::slotMouseHoverd(bool hovered)

@@ -55,6 +55,364 @@ Device &gt; Open Camera a camera.
     </message>
 </context>
 <context>
+    <name>CameraParameterTexts</name>
+    <message>
+        <source>Bias Fo</source>
+        <translation>Bias Fo</translation>
+    </message>
+    <message>
+        <source>Bias Hpf</source>
+        <translation>Bias Hpf</translation>
+    </message>
+    <message>
+        <source>Bias Diff On</source>
+        <translation>Bias Diff On</translation>
+    </message>
+    <message>
+        <source>Bias Diff</source>
+        <translation>Bias Diff</translation>
+    </message>
+    <message>
+        <source>Bias Diff Off</source>
+        <translation>Bias Diff Off</translation>
+    </message>
+    <message>
+        <source>Bias Refr</source>
+        <translation>Bias Refr</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>Enable</translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>Duty Cycle</source>
+        <translation>Duty Cycle</translation>
+    </message>
+    <message>
+        <source>Filter Mode</source>
+        <translation>Filter Mode</translation>
+    </message>
+    <message>
+        <source>High Frequency</source>
+        <translation>High Frequency</translation>
+    </message>
+    <message>
+        <source>Low Frequency</source>
+        <translation>Low Frequency</translation>
+    </message>
+    <message>
+        <source>Start Threshold</source>
+        <translation>Start Threshold</translation>
+    </message>
+    <message>
+        <source>Stop Threshold</source>
+        <translation>Stop Threshold</translation>
+    </message>
+    <message>
+        <source>Threshold</source>
+        <translation>Threshold</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Max Event Rate</source>
+        <translation>Max Event Rate</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>X Width</source>
+        <translation>X Width</translation>
+    </message>
+    <message>
+        <source>Y Height</source>
+        <translation>Y Height</translation>
+    </message>
+    <message>
+        <source>Auto Exposure</source>
+        <translation>Auto Exposure</translation>
+    </message>
+    <message>
+        <source>Auto Gain</source>
+        <translation>Auto Gain</translation>
+    </message>
+    <message>
+        <source>Auto White Balance</source>
+        <translation>Auto White Balance</translation>
+    </message>
+    <message>
+        <source>Black Level</source>
+        <translation>Black Level</translation>
+    </message>
+    <message>
+        <source>Exposure Time</source>
+        <translation>Exposure Time</translation>
+    </message>
+    <message>
+        <source>Gain</source>
+        <translation>Gain</translation>
+    </message>
+    <message>
+        <source>Ip Address</source>
+        <translation>IP Address</translation>
+    </message>
+    <message>
+        <source>Subnet Mask</source>
+        <translation>Subnet Mask</translation>
+    </message>
+    <message>
+        <source>Gateway</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>DAC code</source>
+        <translation>DAC code</translation>
+    </message>
+    <message>
+        <source>periods</source>
+        <translation>periods</translation>
+    </message>
+    <message>
+        <source>px</source>
+        <translation>px</translation>
+    </message>
+    <message>
+        <source>us</source>
+        <translation>µs</translation>
+    </message>
+    <message>
+        <source>Photoreceptor follower current: low-pass cut-off of the pixel</source>
+        <translation>Photoreceptor follower current: low-pass cut-off of the pixel</translation>
+    </message>
+    <message>
+        <source>High-pass filter current: suppresses slow brightness changes</source>
+        <translation>High-pass filter current: suppresses slow brightness changes</translation>
+    </message>
+    <message>
+        <source>ON comparator threshold: closer to bias_diff gives more ON events</source>
+        <translation>ON comparator threshold: closer to bias_diff gives more ON events</translation>
+    </message>
+    <message>
+        <source>Differencing amplifier reference</source>
+        <translation>Differencing amplifier reference</translation>
+    </message>
+    <message>
+        <source>OFF comparator threshold: closer to bias_diff gives more OFF events</source>
+        <translation>OFF comparator threshold: closer to bias_diff gives more OFF events</translation>
+    </message>
+    <message>
+        <source>Refractory period current: higher gives a shorter dead time after an event</source>
+        <translation>Refractory period current: higher gives a shorter dead time after an event</translation>
+    </message>
+    <message>
+        <source>Report edges on trigger input 0 in the event stream</source>
+        <translation>Report edges on trigger input 0 in the event stream</translation>
+    </message>
+    <message>
+        <source>Time base: own clock, own clock driving the sync output, or the sync input&apos;s clock</source>
+        <translation>Time base: own clock, own clock driving the sync output, or the sync input&apos;s clock</translation>
+    </message>
+    <message>
+        <source>Share of a flicker period the light is on</source>
+        <translation>Share of a flicker period the light is on</translation>
+    </message>
+    <message>
+        <source>Filter flickering light</source>
+        <translation>Filter flickering light</translation>
+    </message>
+    <message>
+        <source>Drop the flickering events, or keep only them</source>
+        <translation>Drop the flickering events, or keep only them</translation>
+    </message>
+    <message>
+        <source>Highest flicker frequency filtered</source>
+        <translation>Highest flicker frequency filtered</translation>
+    </message>
+    <message>
+        <source>Lowest flicker frequency filtered</source>
+        <translation>Lowest flicker frequency filtered</translation>
+    </message>
+    <message>
+        <source>Periods seen before a pixel counts as flickering</source>
+        <translation>Periods seen before a pixel counts as flickering</translation>
+    </message>
+    <message>
+        <source>Periods missed before a pixel stops flickering</source>
+        <translation>Periods missed before a pixel stops flickering</translation>
+    </message>
+    <message>
+        <source>Filter event trails</source>
+        <translation>Filter event trails</translation>
+    </message>
+    <message>
+        <source>Time window of the filter</source>
+        <translation>Time window of the filter</translation>
+    </message>
+    <message>
+        <source>Filter kind</source>
+        <translation>Filter kind</translation>
+    </message>
+    <message>
+        <source>Limit the event rate</source>
+        <translation>Limit the event rate</translation>
+    </message>
+    <message>
+        <source>Most events per second let through</source>
+        <translation>Most events per second let through</translation>
+    </message>
+    <message>
+        <source>Filter events by a window</source>
+        <translation>Filter events by a window</translation>
+    </message>
+    <message>
+        <source>Keep the events inside the window, or outside it</source>
+        <translation>Keep the events inside the window, or outside it</translation>
+    </message>
+    <message>
+        <source>Left column of the window</source>
+        <translation>Left column of the window</translation>
+    </message>
+    <message>
+        <source>Top row of the window</source>
+        <translation>Top row of the window</translation>
+    </message>
+    <message>
+        <source>Width of the window</source>
+        <translation>Width of the window</translation>
+    </message>
+    <message>
+        <source>Height of the window</source>
+        <translation>Height of the window</translation>
+    </message>
+    <message>
+        <source>Let the sensor choose the exposure time</source>
+        <translation>Let the sensor choose the exposure time</translation>
+    </message>
+    <message>
+        <source>Let the sensor choose the gain</source>
+        <translation>Let the sensor choose the gain</translation>
+    </message>
+    <message>
+        <source>Let the sensor balance the colours</source>
+        <translation>Let the sensor balance the colours</translation>
+    </message>
+    <message>
+        <source>Offset added to every pixel</source>
+        <translation>Offset added to every pixel</translation>
+    </message>
+    <message>
+        <source>Exposure time when not automatic</source>
+        <translation>Exposure time when not automatic</translation>
+    </message>
+    <message>
+        <source>Analogue gain when not automatic</source>
+        <translation>Analogue gain when not automatic</translation>
+    </message>
+    <message>
+        <source>IPv4 address of the camera</source>
+        <translation>IPv4 address of the camera</translation>
+    </message>
+    <message>
+        <source>Subnet mask</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>Default gateway (0.0.0.0 for none)</source>
+        <translation>Default gateway (0.0.0.0 for none)</translation>
+    </message>
+</context>
+<context>
+    <name>CameraToolPanel</name>
+    <message>
+        <source>Default</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Give the camera the default settings</source>
+        <translation>Give the camera the default settings</translation>
+    </message>
+    <message>
+        <source>Show the settings the camera has now</source>
+        <translation>Show the settings the camera has now</translation>
+    </message>
+    <message>
+        <source>Give the camera the settings of a configuration file</source>
+        <translation>Give the camera the settings of a configuration file</translation>
+    </message>
+    <message>
+        <source>Save the camera&apos;s settings to a configuration file</source>
+        <translation>Save the camera&apos;s settings to a configuration file</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s present settings could not be kept aside first.</source>
+        <translation>The camera&apos;s present settings could not be kept aside first.</translation>
+    </message>
+    <message>
+        <source>The camera refused some of its values together; it keeps its previous settings.</source>
+        <translation>The camera refused some of its values together; it keeps its previous settings.</translation>
+    </message>
+    <message>
+        <source>The camera refused some of its values together, and its previous settings could not all be put back.</source>
+        <translation>The camera refused some of its values together, and its previous settings could not all be put back.</translation>
+    </message>
+    <message>
+        <source>Camera parameters loaded successfully.</source>
+        <translation>Camera parameters loaded successfully.</translation>
+    </message>
+    <message>
+        <source>Failed to load camera parameters.</source>
+        <translation>Failed to load camera parameters.</translation>
+    </message>
+    <message>
+        <source>Camera parameters loaded failed.</source>
+        <translation>Camera parameters loaded failed.</translation>
+    </message>
+    <message>
+        <source>Failed to export camera parameters.</source>
+        <translation>Failed to export camera parameters.</translation>
+    </message>
+    <message>
+        <source>Camera parameters exported successfully.</source>
+        <translation>Camera parameters exported successfully.</translation>
+    </message>
+    <message>
+        <source>Select a JSON file</source>
+        <translation>Select a JSON file</translation>
+    </message>
+    <message>
+        <source>Json file (*.json)</source>
+        <translation>Json file (*.json)</translation>
+    </message>
+    <message>
+        <source>The camera is not connected.</source>
+        <translation>The camera is not connected.</translation>
+    </message>
+</context>
+<context>
     <name>CamerasList</name>
     <message>
         <source>Ethernet %1</source>
@@ -350,10 +708,138 @@ Device &gt; Open Camera a camera.
     </message>
 </context>
 <context>
+    <name>SidebarApsSettingUI</name>
+    <message>
+        <source>Open a fusion camera to adjust its frame sensor here.</source>
+        <translation>Open a fusion camera to adjust its frame sensor here.</translation>
+    </message>
+</context>
+<context>
     <name>SidebarCameraSettingUI</name>
     <message>
         <source>Display</source>
         <translation>Display</translation>
+    </message>
+</context>
+<context>
+    <name>SidebarDvsSettingUI</name>
+    <message>
+        <source>Open an event camera to adjust its sensor here.</source>
+        <translation>Open an event camera to adjust its sensor here.</translation>
+    </message>
+    <message>
+        <source>The camera settings kept in %1 were not applied.</source>
+        <translation>The camera settings kept in %1 were not applied.</translation>
+    </message>
+</context>
+<context>
+    <name>ToolSettingBox</name>
+    <message>
+        <source>Biases</source>
+        <translation>Biases</translation>
+    </message>
+    <message>
+        <source>Trigger In</source>
+        <translation>Trigger In</translation>
+    </message>
+    <message>
+        <source>Sync</source>
+        <translation>Sync</translation>
+    </message>
+    <message>
+        <source>Anti Flicker</source>
+        <translation>Anti Flicker</translation>
+    </message>
+    <message>
+        <source>Event Trail Filter</source>
+        <translation>Event Trail Filter</translation>
+    </message>
+    <message>
+        <source>Event Rate Control</source>
+        <translation>Event Rate Control</translation>
+    </message>
+    <message>
+        <source>ROI</source>
+        <translation>ROI</translation>
+    </message>
+    <message>
+        <source>APS</source>
+        <translation>APS</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>Network</translation>
+    </message>
+    <message>
+        <source>%1 to %2 %3</source>
+        <translation>%1 to %2 %3</translation>
+    </message>
+    <message>
+        <source>The camera did not take %1 = %2.</source>
+        <translation>The camera did not take %1 = %2.</translation>
+    </message>
+</context>
+<context>
+    <name>VxCameraConfigFile</name>
+    <message>
+        <source>%1 is not a setting of this camera.</source>
+        <translation>%1 is not a setting of this camera.</translation>
+    </message>
+    <message>
+        <source>true or false</source>
+        <translation>true or false</translation>
+    </message>
+    <message>
+        <source>%1 is a text setting, which configuration files do not hold.</source>
+        <translation>%1 is a text setting, which configuration files do not hold.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be set from a configuration file.</source>
+        <translation>%1 cannot be set from a configuration file.</translation>
+    </message>
+    <message>
+        <source>%1 must be %2, not %3.</source>
+        <translation>%1 must be %2, not %3.</translation>
+    </message>
+    <message>
+        <source>a whole number from %1 to %2 in steps of %3</source>
+        <translation>a whole number from %1 to %2 in steps of %3</translation>
+    </message>
+    <message>
+        <source>a whole number from %1 to %2</source>
+        <translation>a whole number from %1 to %2</translation>
+    </message>
+    <message>
+        <source>a number with a decimal point from %1 to %2</source>
+        <translation>a number with a decimal point from %1 to %2</translation>
+    </message>
+    <message>
+        <source>one of %1</source>
+        <translation>one of %1</translation>
+    </message>
+    <message>
+        <source>%1 is not a file.</source>
+        <translation>%1 is not a file.</translation>
+    </message>
+    <message>
+        <source>%1 is too large for a camera configuration.</source>
+        <translation>%1 is too large for a camera configuration.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read.</source>
+        <translation>%1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>%1 is not valid JSON (error at byte %2).</source>
+        <translation>%1 is not valid JSON (error at byte %2).</translation>
+    </message>
+    <message>
+        <source>%1 does not hold a JSON object.</source>
+        <translation>%1 does not hold a JSON object.</translation>
+    </message>
+    <message>
+        <source>%1 is not a JSON object.</source>
+        <translation>%1 is not a JSON object.</translation>
     </message>
 </context>
 <context>

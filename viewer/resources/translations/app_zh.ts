@@ -55,6 +55,364 @@ Device &gt; Open Camera a camera.
     </message>
 </context>
 <context>
+    <name>CameraParameterTexts</name>
+    <message>
+        <source>Bias Fo</source>
+        <translation>跟随器偏置 fo</translation>
+    </message>
+    <message>
+        <source>Bias Hpf</source>
+        <translation>高通滤波偏置 hpf</translation>
+    </message>
+    <message>
+        <source>Bias Diff On</source>
+        <translation>ON 阈值偏置 diff_on</translation>
+    </message>
+    <message>
+        <source>Bias Diff</source>
+        <translation>差分参考偏置 diff</translation>
+    </message>
+    <message>
+        <source>Bias Diff Off</source>
+        <translation>OFF 阈值偏置 diff_off</translation>
+    </message>
+    <message>
+        <source>Bias Refr</source>
+        <translation>不应期偏置 refr</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>启用</translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation>模式</translation>
+    </message>
+    <message>
+        <source>Duty Cycle</source>
+        <translation>占空比</translation>
+    </message>
+    <message>
+        <source>Filter Mode</source>
+        <translation>滤波模式</translation>
+    </message>
+    <message>
+        <source>High Frequency</source>
+        <translation>最高频率</translation>
+    </message>
+    <message>
+        <source>Low Frequency</source>
+        <translation>最低频率</translation>
+    </message>
+    <message>
+        <source>Start Threshold</source>
+        <translation>起始阈值</translation>
+    </message>
+    <message>
+        <source>Stop Threshold</source>
+        <translation>停止阈值</translation>
+    </message>
+    <message>
+        <source>Threshold</source>
+        <translation>阈值</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <source>Max Event Rate</source>
+        <translation>最大事件率</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X 坐标</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y 坐标</translation>
+    </message>
+    <message>
+        <source>X Width</source>
+        <translation>宽度</translation>
+    </message>
+    <message>
+        <source>Y Height</source>
+        <translation>高度</translation>
+    </message>
+    <message>
+        <source>Auto Exposure</source>
+        <translation>自动曝光</translation>
+    </message>
+    <message>
+        <source>Auto Gain</source>
+        <translation>自动增益</translation>
+    </message>
+    <message>
+        <source>Auto White Balance</source>
+        <translation>自动白平衡</translation>
+    </message>
+    <message>
+        <source>Black Level</source>
+        <translation>黑电平</translation>
+    </message>
+    <message>
+        <source>Exposure Time</source>
+        <translation>曝光时间</translation>
+    </message>
+    <message>
+        <source>Gain</source>
+        <translation>增益</translation>
+    </message>
+    <message>
+        <source>Ip Address</source>
+        <translation>IP 地址</translation>
+    </message>
+    <message>
+        <source>Subnet Mask</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <source>Gateway</source>
+        <translation>网关</translation>
+    </message>
+    <message>
+        <source>DAC code</source>
+        <translation>DAC 码值</translation>
+    </message>
+    <message>
+        <source>periods</source>
+        <translation>个周期</translation>
+    </message>
+    <message>
+        <source>px</source>
+        <translation>像素</translation>
+    </message>
+    <message>
+        <source>us</source>
+        <translation>微秒</translation>
+    </message>
+    <message>
+        <source>Photoreceptor follower current: low-pass cut-off of the pixel</source>
+        <translation>光感受器跟随器电流：像素的低通截止</translation>
+    </message>
+    <message>
+        <source>High-pass filter current: suppresses slow brightness changes</source>
+        <translation>高通滤波电流：抑制缓慢的亮度变化</translation>
+    </message>
+    <message>
+        <source>ON comparator threshold: closer to bias_diff gives more ON events</source>
+        <translation>ON 比较器阈值：越接近 bias_diff，ON 事件越多</translation>
+    </message>
+    <message>
+        <source>Differencing amplifier reference</source>
+        <translation>差分放大器参考</translation>
+    </message>
+    <message>
+        <source>OFF comparator threshold: closer to bias_diff gives more OFF events</source>
+        <translation>OFF 比较器阈值：越接近 bias_diff，OFF 事件越多</translation>
+    </message>
+    <message>
+        <source>Refractory period current: higher gives a shorter dead time after an event</source>
+        <translation>不应期电流：越高，事件后的死区时间越短</translation>
+    </message>
+    <message>
+        <source>Report edges on trigger input 0 in the event stream</source>
+        <translation>在事件流中报告触发输入 0 的边沿</translation>
+    </message>
+    <message>
+        <source>Time base: own clock, own clock driving the sync output, or the sync input&apos;s clock</source>
+        <translation>时间基准：自身时钟、驱动同步输出的自身时钟，或同步输入的时钟</translation>
+    </message>
+    <message>
+        <source>Share of a flicker period the light is on</source>
+        <translation>闪烁周期中光源点亮的比例</translation>
+    </message>
+    <message>
+        <source>Filter flickering light</source>
+        <translation>滤除闪烁光</translation>
+    </message>
+    <message>
+        <source>Drop the flickering events, or keep only them</source>
+        <translation>丢弃闪烁事件，或只保留闪烁事件</translation>
+    </message>
+    <message>
+        <source>Highest flicker frequency filtered</source>
+        <translation>滤除的最高闪烁频率</translation>
+    </message>
+    <message>
+        <source>Lowest flicker frequency filtered</source>
+        <translation>滤除的最低闪烁频率</translation>
+    </message>
+    <message>
+        <source>Periods seen before a pixel counts as flickering</source>
+        <translation>像素被判定为闪烁前需观察到的周期数</translation>
+    </message>
+    <message>
+        <source>Periods missed before a pixel stops flickering</source>
+        <translation>像素被判定为停止闪烁前缺失的周期数</translation>
+    </message>
+    <message>
+        <source>Filter event trails</source>
+        <translation>滤除事件拖尾</translation>
+    </message>
+    <message>
+        <source>Time window of the filter</source>
+        <translation>滤波器的时间窗口</translation>
+    </message>
+    <message>
+        <source>Filter kind</source>
+        <translation>滤波器类型</translation>
+    </message>
+    <message>
+        <source>Limit the event rate</source>
+        <translation>限制事件率</translation>
+    </message>
+    <message>
+        <source>Most events per second let through</source>
+        <translation>每秒最多放行的事件数</translation>
+    </message>
+    <message>
+        <source>Filter events by a window</source>
+        <translation>按窗口过滤事件</translation>
+    </message>
+    <message>
+        <source>Keep the events inside the window, or outside it</source>
+        <translation>保留窗口内的事件，或窗口外的事件</translation>
+    </message>
+    <message>
+        <source>Left column of the window</source>
+        <translation>窗口左侧列</translation>
+    </message>
+    <message>
+        <source>Top row of the window</source>
+        <translation>窗口顶部行</translation>
+    </message>
+    <message>
+        <source>Width of the window</source>
+        <translation>窗口宽度</translation>
+    </message>
+    <message>
+        <source>Height of the window</source>
+        <translation>窗口高度</translation>
+    </message>
+    <message>
+        <source>Let the sensor choose the exposure time</source>
+        <translation>由传感器自动选择曝光时间</translation>
+    </message>
+    <message>
+        <source>Let the sensor choose the gain</source>
+        <translation>由传感器自动选择增益</translation>
+    </message>
+    <message>
+        <source>Let the sensor balance the colours</source>
+        <translation>由传感器自动平衡颜色</translation>
+    </message>
+    <message>
+        <source>Offset added to every pixel</source>
+        <translation>加到每个像素上的偏移</translation>
+    </message>
+    <message>
+        <source>Exposure time when not automatic</source>
+        <translation>非自动时的曝光时间</translation>
+    </message>
+    <message>
+        <source>Analogue gain when not automatic</source>
+        <translation>非自动时的模拟增益</translation>
+    </message>
+    <message>
+        <source>IPv4 address of the camera</source>
+        <translation>相机的 IPv4 地址</translation>
+    </message>
+    <message>
+        <source>Subnet mask</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <source>Default gateway (0.0.0.0 for none)</source>
+        <translation>默认网关（0.0.0.0 表示无）</translation>
+    </message>
+</context>
+<context>
+    <name>CameraToolPanel</name>
+    <message>
+        <source>Default</source>
+        <translation>默认</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>加载</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>Give the camera the default settings</source>
+        <translation>为相机恢复默认设置</translation>
+    </message>
+    <message>
+        <source>Show the settings the camera has now</source>
+        <translation>显示相机当前的设置</translation>
+    </message>
+    <message>
+        <source>Give the camera the settings of a configuration file</source>
+        <translation>将配置文件中的设置应用到相机</translation>
+    </message>
+    <message>
+        <source>Save the camera&apos;s settings to a configuration file</source>
+        <translation>将相机的设置保存到配置文件</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s present settings could not be kept aside first.</source>
+        <translation>无法先保存相机当前的设置。</translation>
+    </message>
+    <message>
+        <source>The camera refused some of its values together; it keeps its previous settings.</source>
+        <translation>相机拒绝了其中几个相互关联的值，已保留原来的设置。</translation>
+    </message>
+    <message>
+        <source>The camera refused some of its values together, and its previous settings could not all be put back.</source>
+        <translation>相机拒绝了其中几个相互关联的值，且未能完全恢复原来的设置。</translation>
+    </message>
+    <message>
+        <source>Camera parameters loaded successfully.</source>
+        <translation>相机参数加载成功。</translation>
+    </message>
+    <message>
+        <source>Failed to load camera parameters.</source>
+        <translation>相机参数加载失败。</translation>
+    </message>
+    <message>
+        <source>Camera parameters loaded failed.</source>
+        <translation>相机参数加载失败。</translation>
+    </message>
+    <message>
+        <source>Failed to export camera parameters.</source>
+        <translation>相机参数导出失败。</translation>
+    </message>
+    <message>
+        <source>Camera parameters exported successfully.</source>
+        <translation>相机参数导出成功。</translation>
+    </message>
+    <message>
+        <source>Select a JSON file</source>
+        <translation>选择 JSON 文件</translation>
+    </message>
+    <message>
+        <source>Json file (*.json)</source>
+        <translation>JSON 文件 (*.json)</translation>
+    </message>
+    <message>
+        <source>The camera is not connected.</source>
+        <translation>相机未连接。</translation>
+    </message>
+</context>
+<context>
     <name>CamerasList</name>
     <message>
         <source>Ethernet %1</source>
@@ -350,10 +708,138 @@ Device &gt; Open Camera a camera.
     </message>
 </context>
 <context>
+    <name>SidebarApsSettingUI</name>
+    <message>
+        <source>Open a fusion camera to adjust its frame sensor here.</source>
+        <translation>打开融合相机后，可在此调整其帧传感器。</translation>
+    </message>
+</context>
+<context>
     <name>SidebarCameraSettingUI</name>
     <message>
         <source>Display</source>
         <translation>显示</translation>
+    </message>
+</context>
+<context>
+    <name>SidebarDvsSettingUI</name>
+    <message>
+        <source>Open an event camera to adjust its sensor here.</source>
+        <translation>打开事件相机后，可在此调整其传感器。</translation>
+    </message>
+    <message>
+        <source>The camera settings kept in %1 were not applied.</source>
+        <translation>未应用保存在 %1 中的相机设置。</translation>
+    </message>
+</context>
+<context>
+    <name>ToolSettingBox</name>
+    <message>
+        <source>Biases</source>
+        <translation>偏置</translation>
+    </message>
+    <message>
+        <source>Trigger In</source>
+        <translation>触发输入</translation>
+    </message>
+    <message>
+        <source>Sync</source>
+        <translation>同步</translation>
+    </message>
+    <message>
+        <source>Anti Flicker</source>
+        <translation>抗闪烁</translation>
+    </message>
+    <message>
+        <source>Event Trail Filter</source>
+        <translation>事件拖尾滤波</translation>
+    </message>
+    <message>
+        <source>Event Rate Control</source>
+        <translation>事件率控制</translation>
+    </message>
+    <message>
+        <source>ROI</source>
+        <translation>感兴趣区域 (ROI)</translation>
+    </message>
+    <message>
+        <source>APS</source>
+        <translation>帧传感器 (APS)</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>网络</translation>
+    </message>
+    <message>
+        <source>%1 to %2 %3</source>
+        <translation>范围：%1 至 %2 %3</translation>
+    </message>
+    <message>
+        <source>The camera did not take %1 = %2.</source>
+        <translation>相机未接受 %1 = %2。</translation>
+    </message>
+</context>
+<context>
+    <name>VxCameraConfigFile</name>
+    <message>
+        <source>%1 is not a setting of this camera.</source>
+        <translation>%1 不是此相机的设置项。</translation>
+    </message>
+    <message>
+        <source>true or false</source>
+        <translation>true 或 false（布尔值）</translation>
+    </message>
+    <message>
+        <source>%1 is a text setting, which configuration files do not hold.</source>
+        <translation>%1 是文本设置项，配置文件中不保存此类设置。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be set from a configuration file.</source>
+        <translation>%1 无法通过配置文件设置。</translation>
+    </message>
+    <message>
+        <source>%1 must be %2, not %3.</source>
+        <translation>%1 必须是 %2，而不是 %3。</translation>
+    </message>
+    <message>
+        <source>a whole number from %1 to %2 in steps of %3</source>
+        <translation>%1 到 %2 之间、步长为 %3 的整数</translation>
+    </message>
+    <message>
+        <source>a whole number from %1 to %2</source>
+        <translation>%1 到 %2 之间的整数</translation>
+    </message>
+    <message>
+        <source>a number with a decimal point from %1 to %2</source>
+        <translation>%1 到 %2 之间带小数点的数</translation>
+    </message>
+    <message>
+        <source>one of %1</source>
+        <translation>以下之一：%1</translation>
+    </message>
+    <message>
+        <source>%1 is not a file.</source>
+        <translation>%1 不是文件。</translation>
+    </message>
+    <message>
+        <source>%1 is too large for a camera configuration.</source>
+        <translation>%1 过大，不是相机配置文件。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read.</source>
+        <translation>无法读取 %1。</translation>
+    </message>
+    <message>
+        <source>%1 is not valid JSON (error at byte %2).</source>
+        <translation>%1 不是有效的 JSON（第 %2 字节处出错）。</translation>
+    </message>
+    <message>
+        <source>%1 does not hold a JSON object.</source>
+        <translation>%1 的内容不是 JSON 对象。</translation>
+    </message>
+    <message>
+        <source>%1 is not a JSON object.</source>
+        <translation>%1 不是 JSON 对象。</translation>
     </message>
 </context>
 <context>
