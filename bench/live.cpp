@@ -3,11 +3,8 @@
 // thread takes every buffer, decodes it, batches by time (1/30 s) and calls one event callback,
 // and one consumer thread takes the batches with getNextBatch, as the viewer's live loop does.
 // Against the decoder's own rate on a sample of the same stream, measured in the same run.
-#include "TarvoDriver/DvsCamera.h"
-#include "TarvoDriver/DvsCameraManager.h"
+#include "SimulatedCamera.h"
 #include "TarvoHal/DecoderFactory.h"
-#include "TarvoSim/SimBus.h"
-#include "camera/DvsCameraPrivate.h"
 
 #include <dirent.h>
 #include <sys/resource.h>
@@ -137,23 +134,13 @@ double decodeRate(const std::vector<uint8_t>& sample, uint64_t& events)
 
 int main()
 {
-    tarvo::sim::DeviceConfig config;
-    config.serial = "BENCH-LIVE";
-    config.eventRate = kEventRate;
-    auto& bus = tarvo::sim::SimBus::instance();
-    bus.replace({config});
-    bus.setWaitScale(0);
-
     tarvo::DvsCameraManager manager;
-    manager.updateCameras();
-    auto camera = manager.openCamera(config.serial);
-    if (!camera) {
-        std::fprintf(stderr, "cannot open the simulated camera\n");
-        return 1;
-    }
     auto recorder = std::make_unique<SamplingRecorder>();
     SamplingRecorder& sampling = *recorder;
-    dynamic_cast<tarvo::DvsCameraPrivate&>(*camera).setRecorder(std::move(recorder));
+    auto camera = openSimulatedCamera(manager, "BENCH-LIVE", kEventRate, std::move(recorder));
+    if (!camera) {
+        return 1;
+    }
 
     std::atomic<uint64_t> events{0};
     camera->addEventsStreamHandleCallback([&events](tarvo::Event2D* first, tarvo::Event2D* last) {

@@ -1,27 +1,17 @@
 #include "CameraCommands.h"
 #include "Options.h"
 
-#include "TarvoBase/Logger.h"
 #include "TarvoDriver/DvsCamera.h"
 #include "TarvoDriver/DvsCameraManager.h"
-#include "TarvoSim/Install.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <thread>
 
 namespace tarvo::cli {
 namespace {
-
-std::atomic<bool> g_interrupted{false};
-
-void onInterrupt(int)
-{
-    g_interrupted = true;
-}
 
 // What the camera's threads count while it streams.
 struct Totals
@@ -31,29 +21,12 @@ struct Totals
     std::atomic<uint64_t> seconds{0};
 };
 
-enum class Known
-{
-    EventCamera,
-    FusionCamera,
-    Missing,
-};
-
-Known findCamera(DvsCameraManager& manager, const std::string& serial)
-{
-    for (const CameraDescription& camera : manager.getCameraDescs()) {
-        if (camera.serial == serial) {
-            return camera.productName == "Duet" ? Known::FusionCamera : Known::EventCamera;
-        }
-    }
-    return Known::Missing;
-}
-
 // Streams until the time is up, the user interrupts or the camera is lost; whether it was lost.
 bool streamFor(DvsCamera& camera, uint64_t seconds)
 {
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::seconds(seconds);
-    while ((seconds == 0 || Clock::now() < end) && !g_interrupted) {
+    while ((seconds == 0 || Clock::now() < end) && !interrupted()) {
         if (!camera.isConnected()) {
             return true;
         }
@@ -73,30 +46,9 @@ int streamCommand(const std::vector<std::string>& args)
         return 2;
     }
     const uint64_t seconds = options.unsignedValue("seconds", 5);
-    sim::install();
-    Logger::Instance().setStderrLevel(3);
-
     DvsCameraManager manager;
-    switch (findCamera(manager, serial)) {
-    case Known::Missing:
-        std::fprintf(stderr, "tarvo stream: no camera with serial '%s' (tarvo cameras lists them)\n",
-                     serial.c_str());
-        return 1;
-    case Known::FusionCamera:
-        std::fprintf(stderr, "tarvo stream: '%s' is a fusion camera, which this command cannot stream\n",
-                     serial.c_str());
-        return 1;
-    case Known::EventCamera:
-        break;
-    }
-    auto camera = manager.openCamera(serial);
+    const auto camera = openEventCamera(manager, "stream", serial, options.text("config"));
     if (!camera) {
-        std::fprintf(stderr, "tarvo stream: cannot open camera '%s'\n", serial.c_str());
-        return 1;
-    }
-    if (options.has("config") && !camera->loadCameraConfigParams(options.text("config"))) {
-        std::fprintf(stderr, "tarvo stream: cannot apply the configuration '%s'\n",
-                     options.text("config").c_str());
         return 1;
     }
 
@@ -114,7 +66,7 @@ int streamCommand(const std::vector<std::string>& args)
         std::fflush(stdout);
     });
 
-    std::signal(SIGINT, onInterrupt);
+    catchInterrupt();
     if (camera->start() != 0) {
         std::fprintf(stderr, "tarvo stream: camera '%s' did not start\n", serial.c_str());
         return 1;
@@ -123,7 +75,7 @@ int streamCommand(const std::vector<std::string>& args)
     const bool lost = streamFor(*camera, seconds);
     camera->stop();
     camera->setStatisticInfoCallback(nullptr);
-    std::signal(SIGINT, SIG_DFL);
+    releaseInterrupt();
 
     std::printf("streamed_s: %.1f\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());

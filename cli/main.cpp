@@ -29,7 +29,12 @@ void printUsage()
                  "  cameras\n"
                  "        list the attached cameras, one a line\n"
                  "  stream --serial S [--seconds N] [--config FILE]\n"
-                 "        stream a camera for N s (5; 0: until Ctrl-C) and print its rates\n");
+                 "        stream a camera for N s (5; 0: until Ctrl-C) and print its rates\n"
+                 "  record --serial S --seconds N [--config FILE] OUT.raw\n"
+                 "        record a camera's stream for N s (0: until Ctrl-C)\n"
+                 "  record --serial S --pre-s P --post-s Q --dir D [--count K] [--config FILE]\n"
+                 "        on each rising trigger edge, record the P s before it and the Q s after it\n"
+                 "        into a file of its own in D (K files; without --count until Ctrl-C)\n");
 }
 
 } // namespace
@@ -40,7 +45,7 @@ int main(int argc, char** argv)
         {"synth", tarvo::cli::synthCommand},   {"info", tarvo::cli::infoCommand},
         {"dump", tarvo::cli::dumpCommand},     {"cut", tarvo::cli::cutCommand},
         {"export", tarvo::cli::exportCommand}, {"cameras", tarvo::cli::camerasCommand},
-        {"stream", tarvo::cli::streamCommand},
+        {"stream", tarvo::cli::streamCommand}, {"record", tarvo::cli::recordCommand},
     };
     if (argc < 2) {
         printUsage();

@@ -467,10 +467,6 @@ TEST(DvsCamera, TheRecorderGetsEveryRawBufferBeforeItIsDecoded)
 {
     test::OpenedCamera opened(test::eventCameraConfig("KST-REC", 1e6));
     DvsCamera& camera = *opened.camera;
-    test::LogCapture log;
-    EXPECT_EQ(camera.startRecording("/tmp/never.raw"), -1); // no recorder in this build yet
-    EXPECT_TRUE(log.contains(4, "recording is not available"));
-
     auto recorder = std::make_unique<CapturingRecorder>();
     CapturingRecorder& capture = *recorder;
     dynamic_cast<DvsCameraPrivate&>(camera).setRecorder(std::move(recorder));

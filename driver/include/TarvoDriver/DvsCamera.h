@@ -2,6 +2,7 @@
 
 #include "TarvoBase/EventTypes.h"
 #include "TarvoDriver/DvsTypes.h"
+#include "TarvoDriver/RecordingStatus.h"
 #include "TarvoDriver/tarvodriver_export.h"
 #include "TarvoHal/CameraDescription.h"
 #include "TarvoHal/CameraTool.h"
@@ -70,10 +71,17 @@ public:
     virtual int start() = 0;
     // 0 when stopped (or not running); -1 when a thread could not be joined.
     virtual int stop() = 0;
-    // Records the raw stream to `path`: 0 when the recorder took it, -1 otherwise (logged).
+    // Records the raw stream to `path` (a RAW recording: header, then the stream as the camera
+    // sent it). While caching, the file also holds the cached seconds before the start. 0 when
+    // the recording began; -1 (logged, and in getRecordingStatus()) when the file cannot be
+    // created, a recording runs already or the last one is still being saved.
     virtual int startRecording(std::string path) = 0;
-    // Keeps the last `seconds` of stream in one-second files in `directory` (0 ends caching).
+    // Keeps the last `seconds` of stream in one-second files in `directory` (0 ends caching), so
+    // that a recording started meanwhile holds them. A new number while caching changes nothing.
     virtual void setFileCacheTime(uint16_t seconds, std::string directory);
+    // Ends the recording. A plain one is complete on return: 0, or -1 when it failed. A cached
+    // one is saved in the background (getRecordingStatus() says Saving until it is done): 0.
+    // -1 when no recording runs or a save is still under way.
     virtual int stopRecording() = 0;
     virtual uint16_t getWidth() = 0;
     virtual uint16_t getHeight() = 0;
@@ -95,6 +103,10 @@ public:
     // transport or by the camera's own queue when the stream thread falls far behind; each is a
     // gap in the stream. Still readable after stop(); logged once a second while it grows.
     virtual uint64_t getDroppedBufferCount() const = 0;
+    // What the recorder does now and how its last recording went (state, bytes, and a failure
+    // with its reason: a file that could not be created or written, a disk too slow for the
+    // stream). Any thread may ask, at any time.
+    virtual RecordingStatus getRecordingStatus() const;
 
     CameraDescription getDescription() const;
 

@@ -86,6 +86,16 @@ PosixFile PosixFile::openOutput(const std::string& path, const struct stat& inpu
     if (!checkOutput(path, input, why)) {
         return PosixFile();
     }
+    return openEmptied(path, &input, why);
+}
+
+PosixFile PosixFile::openForWriting(const std::string& path, std::string& why)
+{
+    return openEmptied(path, nullptr, why);
+}
+
+PosixFile PosixFile::openEmptied(const std::string& path, const struct stat* input, std::string& why)
+{
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) {
         why = std::strerror(errno);
@@ -97,7 +107,7 @@ PosixFile PosixFile::openOutput(const std::string& path, const struct stat& inpu
     if (!keepOnlyRegular(fd, why) || ::fstat(fd, &info) != 0) {
         return PosixFile();
     }
-    if (sameFile(info, input)) {
+    if (input && sameFile(info, *input)) {
         why = "it is the recording being read";
         return PosixFile();
     }
@@ -143,6 +153,17 @@ bool PosixFile::writeAll(const uint8_t* data, size_t size)
         done += static_cast<size_t>(wrote);
     }
     return true;
+}
+
+bool PosixFile::truncate(uint64_t size)
+{
+    return ::ftruncate(m_fd, static_cast<off_t>(size)) == 0 &&
+           ::lseek(m_fd, static_cast<off_t>(size), SEEK_SET) >= 0;
+}
+
+bool PosixFile::syncData()
+{
+    return ::fdatasync(m_fd) == 0;
 }
 
 bool PosixFile::close()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TarvoBase/EventTypes.h"
+#include "TarvoDriver/RecordingStatus.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,6 +39,9 @@ public:
     virtual bool startRecording(const std::string& path, const DvsFileInfo& info) = 0;
     // False when there was nothing to stop or the recorder cannot stop now.
     virtual bool stopRecording() = 0;
+
+    // What the recorder is doing and how its last recording went; any thread may ask.
+    virtual RecordingStatus status() const { return {}; }
 };
 
 // The recorder each new camera gets.

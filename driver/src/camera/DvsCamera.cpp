@@ -18,6 +18,11 @@ void DvsCamera::setFileCacheTime(uint16_t, std::string) {}
 
 void DvsCamera::setStatisticInfoCallback(StatisticInfoCallback) {}
 
+RecordingStatus DvsCamera::getRecordingStatus() const
+{
+    return {};
+}
+
 CameraDescription DvsCamera::getDescription() const
 {
     return m_description;

@@ -21,6 +21,8 @@ DvsCameraPrivate::DvsCameraPrivate(const CameraDescription& description)
       m_recorder(createRawStreamRecorder()), m_statisticThread(kLogSource, "tarvo-stats")
 {
     m_fileInfo.serial_number = description.serial;
+    // The cache files are named after the serial, and caching may begin before the first start().
+    m_recorder->setFileInfo(m_fileInfo);
 }
 
 DvsCameraPrivate::~DvsCameraPrivate()
@@ -281,13 +283,18 @@ void DvsCameraPrivate::setFileCacheTime(uint16_t seconds, std::string directory)
 
 int DvsCameraPrivate::stopRecording()
 {
-    m_recorder->stopRecording();
-    return 0;
+    return m_recorder->stopRecording() ? 0 : -1;
+}
+
+RecordingStatus DvsCameraPrivate::getRecordingStatus() const
+{
+    return m_recorder->status();
 }
 
 void DvsCameraPrivate::setRecorder(std::unique_ptr<RawStreamRecorder> recorder)
 {
     m_recorder = std::move(recorder);
+    m_recorder->setFileInfo(m_fileInfo);
 }
 
 void DvsCameraPrivate::setDevice(std::shared_ptr<Interface> transport, std::unique_ptr<Decoder> decoder,

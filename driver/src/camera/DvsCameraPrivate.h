@@ -53,6 +53,7 @@ public:
     int stopRecording() override;
     void setStatisticInfoCallback(StatisticInfoCallback callback) override;
     uint64_t getDroppedBufferCount() const override;
+    RecordingStatus getRecordingStatus() const override;
 
     // Hands the stream to another recorder from the next buffer on; call while stopped.
     void setRecorder(std::unique_ptr<RawStreamRecorder> recorder);
