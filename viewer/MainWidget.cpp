@@ -13,6 +13,7 @@
 #include "VxEthCameraConfigTool.h"
 #include "VxEventProcessor.h"
 #include "VxFilePathReminderForm.h"
+#include "VxFileRecorder.h"
 #include "VxFirmwareVersion.h"
 #include "VxGeneralSetting.h"
 #include "VxGraphicsView.h"
@@ -25,6 +26,7 @@
 #include "WidgetWindowAgent.h"
 
 #include "TarvoDriver/DvsCamera.h"
+#include "TarvoDriver/RecordingNames.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,8 +45,10 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QUrl>
 
+#include <chrono>
 #include <limits>
 
 namespace {
@@ -84,6 +88,10 @@ MainWidget::MainWidget(QWidget* parent)
     qRegisterMetaType<VxMessageType>("VxMessageType");
     m_eventProcessor = new VxEventProcessor(AppConfig::instance());
     m_live = new VxLiveCamera(m_eventProcessor);
+    m_fileRecorder = new VxFileRecorder(this);
+    m_recordingTimer = new QTimer(this);
+    m_recordingTimer->setInterval(1000);
+    connect(m_recordingTimer, &QTimer::timeout, this, &MainWidget::slotRecordingTick);
 
     m_slider = new VxThreeHandleSlider(Qt::Horizontal, this);
     m_slider->setObjectName("time_slider");
@@ -108,8 +116,8 @@ MainWidget::MainWidget(QWidget* parent)
     connectEngine();
 
     setPlaybackEnabled(false);
-    // Recording and the choice of stream come with the recorder and the fusion view; until then
-    // they are shown greyed rather than doing nothing when used.
+    // Recording needs a live camera; the choice of stream comes with the fusion view. Both are
+    // greyed rather than doing nothing when used.
     m_ui->pb_record->setEnabled(false);
     m_ui->pb_viewer_type->setEnabled(false);
     m_ui->lb_status_dropped->hide();
@@ -121,6 +129,9 @@ MainWidget::MainWidget(QWidget* parent)
 
 MainWidget::~MainWidget()
 {
+    // A recording ends while the camera still streams: the file gets everything until now.
+    m_fileRecorder->finish();
+    disarmTriggerRecording();
     // The live loop counts into the engine: it ends, and the camera stops, first.
     delete m_live;
     m_live = nullptr;
@@ -357,6 +368,11 @@ void MainWidget::connectEngine()
     connect(m_live, &VxLiveCamera::signalStatistics, this, &MainWidget::slotLiveStatistics, queued);
     connect(m_live, &VxLiveCamera::signalLiveEnded, this, &MainWidget::slotLiveEnded, queued);
     connect(m_live, &VxLiveCamera::signalFramePresented, this, &MainWidget::triggerEventsToShow, queued);
+    // Trigger edges arrive on the camera's stream thread; the recorder takes them in this one.
+    connect(this, &MainWidget::signalRecByTime, m_fileRecorder,
+            qOverload<uint32_t, QString>(&VxFileRecorder::startRecording), queued);
+    connect(m_fileRecorder, &VxFileRecorder::signalShowLeftBottomTips, this,
+            &MainWidget::slotShowLeftBottomTips, queued);
 
     connect(this, &MainWidget::triggerEventsToShow, this, qOverload<>(&MainWidget::getEventsToShow));
     connect(this, &MainWidget::triggerShowPixmap, this, qOverload<QPixmap*>(&MainWidget::getEventsToShow));
@@ -640,6 +656,7 @@ void MainWidget::slotCameraOpenFinished(bool opened, QString reason)
         // The side bar's sensor settings of this camera (an event camera has no frame sensor).
         m_dvsPanel->setCamera(m_live->dvsCamera());
         m_apsPanel->setCamera(m_live->dvsCamera());
+        initDvsCameraSettings();
     }
     if (!m_ui->pb_play->isChecked()) {
         m_ui->pb_play->click();
@@ -683,6 +700,7 @@ void MainWidget::playEventCamera(bool on)
         return;
     }
     m_ui->pb_play->setChecked(true);
+    m_ui->pb_record->setEnabled(true);
     showDroppedBuffers(0);
     qDebug() << "start camera.";
 }
@@ -703,7 +721,13 @@ void MainWidget::playFusionCamera(bool on)
 
 void MainWidget::stopLiveView()
 {
+    // What was recorded is saved before the stream ends.
+    if (m_recording) {
+        finishManualRecording();
+    }
+    m_fileRecorder->finish();
     m_live->stop();
+    m_ui->pb_record->setEnabled(false);
     m_ui->pb_play->setChecked(false);
     // The rates were the stream's; the dropped buffers stay readable until the next start.
     m_statusBandwidth.clear();
@@ -718,7 +742,9 @@ void MainWidget::closeCamera()
         return;
     }
     stopLiveView();
+    disarmTriggerRecording();
     m_live->release();
+    m_fileRecorder->setCamera(nullptr);
     m_ui->label_show_camera_info->clear();
     m_ui->label_show_timestamp_info->clear();
     showDroppedBuffers(0);
@@ -784,9 +810,108 @@ void MainWidget::slotShowToolIPConfig()
     }
 }
 
-// Recording comes with the recorder; its button stays greyed until then.
-void MainWidget::initDvsCameraSettings() {}
-void MainWidget::on_pb_record_clicked() {}
+// ---- recording ------------------------------------------------------------------------------
+
+void MainWidget::disarmTriggerRecording()
+{
+    const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
+    if (camera && m_triggerCallbackId >= 0) {
+        camera->removeTriggerInCallback(uint32_t(m_triggerCallbackId));
+    }
+    m_triggerCallbackId = -1;
+}
+
+void MainWidget::initDvsCameraSettings()
+{
+    const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
+    if (m_viewerType != ViewerDvsCamera || !camera) {
+        return;
+    }
+    disarmTriggerRecording();
+    m_fileRecorder->setCamera(camera);
+    camera->setFileCacheTime(0, ".");
+    if (!m_appConfig->dvsTriggerInRecEnable()) {
+        return;
+    }
+    const QString folder = m_appConfig->outputRawFilePath();
+    const uint32_t before = std::min<uint32_t>(m_appConfig->dvsBeforeTriggerInSaveTime(), UINT16_MAX);
+    camera->setFileCacheTime(uint16_t(before), folder.toLocal8Bit().toStdString());
+    // Trigger edges reach the stream only while the camera's trigger input is on.
+    if (const std::shared_ptr<tarvo::CameraTool> trigger = camera->getTool(tarvo::TOOL_TRIGGER_IN)) {
+        trigger->setParam("enable", true);
+        m_dvsPanel->slotRefreshConfig();
+    }
+    const bool rising = m_appConfig->dvsTriggerInRecEdgeType() == "Rising Edge";
+    const uint32_t after = m_appConfig->dvsAfterTriggerInSaveTime();
+    const std::string serial = camera->getDescription().serial;
+    // Called on the camera's stream thread: it only names the file and hands it on.
+    m_triggerCallbackId =
+        camera->addTriggerInCallback([this, rising, after, folder, serial](tarvo::EventTriggerIn trigger) {
+            if ((trigger.polarity == 1) != rising) {
+                return;
+            }
+            const std::string name = tarvo::recordingFileName(serial, std::chrono::system_clock::now());
+            emit signalRecByTime(after, folder + "/" + QString::fromStdString(name));
+        });
+}
+
+void MainWidget::on_pb_record_clicked()
+{
+    const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
+    if (m_viewerType != ViewerDvsCamera || !camera || !camera->isConnected() || !m_live->isLive()) {
+        qDebug() << "Please connect camera first.";
+        m_ui->pb_record->setChecked(false);
+        slotShowLeftBottomTips(tr("Please connect camera first."), VxMessageType::Warning, QString());
+        return;
+    }
+    if (m_recording) {
+        qDebug() << "stop recording";
+        finishManualRecording();
+        return;
+    }
+    qDebug() << "start recording...";
+    const std::string name =
+        tarvo::recordingFileName(camera->getDescription().serial, std::chrono::system_clock::now());
+    const QString path = m_appConfig->outputRawFilePath() + "/" + QString::fromStdString(name);
+    if (!m_fileRecorder->startRecording(path)) {
+        m_ui->pb_record->setChecked(false);
+        return;
+    }
+    m_recording = true;
+    m_ui->pb_record->setChecked(true);
+    m_recordingClock.start();
+    m_recordingTimer->start();
+    slotRecordingTick();
+}
+
+void MainWidget::finishManualRecording()
+{
+    m_recording = false;
+    m_recordingTimer->stop();
+    m_ui->pb_record->setChecked(false);
+    m_ui->lb_recoding_time->clear();
+    m_fileRecorder->stopRecording();
+}
+
+void MainWidget::slotRecordingTick()
+{
+    if (!m_recording) {
+        return;
+    }
+    const tarvo::RecordingStatus status = m_fileRecorder->status();
+    // The driver ended the recording on a failed write; stopping it tells the user why.
+    if (status.fault != tarvo::RecordingFault::None) {
+        finishManualRecording();
+        return;
+    }
+    const qint64 seconds = m_recordingClock.elapsed() / 1000;
+    const QString elapsed = QString("%1:%2:%3")
+                                .arg(seconds / 3600, 2, 10, QChar('0'))
+                                .arg(seconds / 60 % 60, 2, 10, QChar('0'))
+                                .arg(seconds % 60, 2, 10, QChar('0'));
+    m_ui->lb_recoding_time->setText(
+        elapsed + "  " + QLocale().formattedDataSize(qint64(VxFileRecorder::recordedBytes(status))));
+}
 
 void MainWidget::getEventsToShow()
 {

@@ -4,6 +4,7 @@
 
 #include "TarvoDriver/DvsTypes.h"
 
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPoint>
 #include <QSize>
@@ -16,12 +17,14 @@
 class QAction;
 class QMenu;
 class QPushButton;
+class QTimer;
 class AppConfig;
 class CameraToolPanel;
 class SidebarApsSettingUI;
 class SidebarCameraSettingUI;
 class SidebarDvsSettingUI;
 class VxEventProcessor;
+class VxFileRecorder;
 class VxLiveCamera;
 class VxThreeHandleSlider;
 class VxToolTip;
@@ -85,6 +88,7 @@ public:
     QWK::WidgetWindowAgent* windowAgent() const { return m_windowAgent; }
     VxEventProcessor* eventProcessor() const { return m_eventProcessor; }
     VxLiveCamera* liveCamera() const { return m_live; }
+    VxFileRecorder* fileRecorder() const { return m_fileRecorder; }
     VxThreeHandleSlider* timeSlider() const { return m_slider; }
     SidebarCameraSettingUI* cameraPanel() const { return m_cameraPanel; }
     // The event and frame sensor panels: whoever opens a camera hands it to both with
@@ -187,6 +191,9 @@ public Q_SLOTS:
     void slotLiveStatistics(quint64 bytes_per_second, quint64 events_per_second, quint64 dropped_buffers);
     // The live loop ended by itself (a lost camera): the window says so and stops the camera.
     void slotLiveEnded(QString reason);
+    // Once a second while recording by hand: the elapsed time and the file's size, and the end
+    // of a recording whose writing failed.
+    void slotRecordingTick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -232,6 +239,11 @@ private:
     // Stops and lets go of the camera, when one is open, before a recording takes the window.
     void closeCamera();
     void showDroppedBuffers(uint64_t dropped);
+    // Ends the recording started by hand: the button and the time go, and the recorder announces
+    // how it ended.
+    void finishManualRecording();
+    // Takes back what initDvsCameraSettings armed on the camera.
+    void disarmTriggerRecording();
     void updateCameraCommands();
 
     Ui::MainWidget* m_ui;
@@ -241,6 +253,7 @@ private:
 
     VxEventProcessor* m_eventProcessor = nullptr;
     VxLiveCamera* m_live = nullptr;
+    VxFileRecorder* m_fileRecorder = nullptr;
     VxThreeHandleSlider* m_slider = nullptr;
     WaitingWin* m_waitingWin = nullptr;
     SidebarCameraSettingUI* m_cameraPanel = nullptr;
@@ -251,7 +264,12 @@ private:
     int m_showType = 0;
     uint16_t m_liveFps = 33;
     uint64_t m_accTimeUs = 33333;
+    // A recording started with the record button runs; its start and the label's clock.
     bool m_recording = false;
+    QElapsedTimer m_recordingClock;
+    QTimer* m_recordingTimer = nullptr;
+    // The camera's trigger-in callback that starts timed recordings; -1 when none is registered.
+    int64_t m_triggerCallbackId = -1;
 
     // The status line's parts. A camera: camera, bandwidth, event rate. A recording: sensor
     // size and length, events in the picture, event rate there, the pixel under the mouse.

@@ -1054,6 +1054,33 @@ Device &gt; Open Camera a camera.
     </message>
 </context>
 <context>
+    <name>VxFileRecorder</name>
+    <message>
+        <source>Currently being recorded.</source>
+        <translation>Currently being recorded.</translation>
+    </message>
+    <message>
+        <source>Recording file ... </source>
+        <translation>Recording file ... </translation>
+    </message>
+    <message>
+        <source>Recording end</source>
+        <translation>Recording end</translation>
+    </message>
+    <message>
+        <source>Save file success!</source>
+        <translation>Save file success!</translation>
+    </message>
+    <message>
+        <source>Recording failed.</source>
+        <translation>Recording failed.</translation>
+    </message>
+    <message>
+        <source>Recording failed: %1</source>
+        <translation>Recording failed: %1</translation>
+    </message>
+</context>
+<context>
     <name>VxFolderCheck</name>
     <message>
         <source>Choose the folder to save in.</source>

@@ -1054,6 +1054,33 @@ Device &gt; Open Camera a camera.
     </message>
 </context>
 <context>
+    <name>VxFileRecorder</name>
+    <message>
+        <source>Currently being recorded.</source>
+        <translation>正在录制中。</translation>
+    </message>
+    <message>
+        <source>Recording file ... </source>
+        <translation>正在录制文件…… </translation>
+    </message>
+    <message>
+        <source>Recording end</source>
+        <translation>录制结束</translation>
+    </message>
+    <message>
+        <source>Save file success!</source>
+        <translation>文件保存成功！</translation>
+    </message>
+    <message>
+        <source>Recording failed.</source>
+        <translation>录制失败。</translation>
+    </message>
+    <message>
+        <source>Recording failed: %1</source>
+        <translation>录制失败：%1</translation>
+    </message>
+</context>
+<context>
     <name>VxFolderCheck</name>
     <message>
         <source>Choose the folder to save in.</source>
