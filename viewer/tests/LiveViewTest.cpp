@@ -297,6 +297,10 @@ private Q_SLOTS:
         tarvo::sim::SimBus::instance().detach("DUET-0001");
         emit menu->aboutToShow();
         QCOMPARE(menu->actions().size(), 5);
+        menu->popup(window.mapToGlobal(QPoint(100, 40)));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QVERIFY(TestSupport::saveRender(menu, "MainWidget_device_menu"));
+        menu->hide();
         QAction* ethernet = menu->actions().at(3);
         QCOMPARE(ethernet->property("serial").toString(), QString("KST-ETH-0001"));
         MainThreadSpy frames(window.liveCamera(), &VxLiveCamera::signalFramePresented);
