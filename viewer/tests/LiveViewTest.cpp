@@ -40,25 +40,6 @@ QString labelText(MainWidget& window, const char* name)
     return window.findChild<QLabel*>(name)->text();
 }
 
-QStringList toastTexts(MainWidget& window)
-{
-    QStringList texts;
-    for (VxFilePathReminderForm* toast : window.findChildren<VxFilePathReminderForm*>()) {
-        texts << toast->findChild<QLabel*>("lb_show_tips")->text();
-    }
-    return texts;
-}
-
-VxFilePathReminderForm* toastSaying(MainWidget& window, const QString& text)
-{
-    for (VxFilePathReminderForm* toast : window.findChildren<VxFilePathReminderForm*>()) {
-        if (toast->findChild<QLabel*>("lb_show_tips")->text() == text) {
-            return toast;
-        }
-    }
-    return nullptr;
-}
-
 // Pixels of a picture in the ON or OFF colour of the theme.
 int litPixels(const QImage& image)
 {
@@ -165,7 +146,7 @@ private Q_SLOTS:
         QTest::mouseClick(button(window, "pb_play"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(window.liveCamera()->isLive() && frames.count() > stoppedAt + 3, kTimeout);
         QTRY_VERIFY(button(window, "pb_play")->isChecked());
-        QVERIFY(toastTexts(window).isEmpty());
+        QVERIFY(TestSupport::toastTexts(&window).isEmpty());
     }
 
     void theAccumulationTimeIsThePicturesEventTime()
@@ -227,8 +208,8 @@ private Q_SLOTS:
         QVERIFY(openLive(window, "KST-USB-0001", frames));
         QVERIFY(tarvo::sim::SimBus::instance().detach("KST-USB-0001"));
         const QString lost = "The live view of camera KST-USB-0001 stopped: Camera connection lost.";
-        QTRY_VERIFY_WITH_TIMEOUT(toastSaying(window, lost), kTimeout);
-        QCOMPARE(toastSaying(window, lost)->type(), VxMessageType::Error);
+        QTRY_VERIFY_WITH_TIMEOUT(TestSupport::toastSaying(&window, lost), kTimeout);
+        QCOMPARE(TestSupport::toastSaying(&window, lost)->type(), VxMessageType::Error);
         QVERIFY(!window.liveCamera()->isLive());
         QVERIFY(!button(window, "pb_play")->isChecked());
         QVERIFY(!labelText(window, "lb_status_bar").contains("Bandwidth"));
@@ -237,8 +218,9 @@ private Q_SLOTS:
         QTest::mouseClick(button(window, "pb_play"), Qt::LeftButton);
         QVERIFY(!button(window, "pb_play")->isChecked());
         QVERIFY(!window.liveCamera()->isLive());
-        QTRY_VERIFY(toastSaying(window, "Please connect camera first."));
-        QCOMPARE(toastSaying(window, "Please connect camera first.")->type(), VxMessageType::Warning);
+        QTRY_VERIFY(TestSupport::toastSaying(&window, "Please connect camera first."));
+        QCOMPARE(TestSupport::toastSaying(&window, "Please connect camera first.")->type(),
+                 VxMessageType::Warning);
 
         // The window goes on working: another camera shows live.
         MainThreadSpy moreFrames(window.liveCamera(), &VxLiveCamera::signalFramePresented);
@@ -276,7 +258,7 @@ private Q_SLOTS:
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
         QVERIFY(!window.liveCamera()->isLive());
         QVERIFY(!window.liveCamera()->hasCamera());
-        QVERIFY(toastTexts(window).isEmpty());
+        QVERIFY(TestSupport::toastTexts(&window).isEmpty());
     }
 
     void theDeviceMenuListsTheCamerasAndOpensThem()
@@ -357,16 +339,16 @@ private Q_SLOTS:
         MainWidget window;
         QVERIFY(TestSupport::showMainWindow(window));
         window.openCamera("NO-SUCH-CAMERA");
-        QTRY_VERIFY(toastSaying(
-            window,
+        QTRY_VERIFY(TestSupport::toastSaying(
+            &window,
             "There is no camera with serial NO-SUCH-CAMERA; the Device menu lists the cameras attached."));
         QCOMPARE(window.viewerType(), MainWidget::ViewerNone);
 
         // The manager lists fusion cameras but cannot open them yet.
         window.openCamera("DUET-0001");
         const QString failed = "Open camera: DUET-0001failed. This version cannot open fusion cameras yet.";
-        QTRY_VERIFY_WITH_TIMEOUT(toastSaying(window, failed), kTimeout);
-        QCOMPARE(toastSaying(window, failed)->type(), VxMessageType::Error);
+        QTRY_VERIFY_WITH_TIMEOUT(TestSupport::toastSaying(&window, failed), kTimeout);
+        QCOMPARE(TestSupport::toastSaying(&window, failed)->type(), VxMessageType::Error);
         QCOMPARE(window.viewerType(), MainWidget::ViewerFusionCamera);
         QVERIFY(!window.waitingWin()->isVisible());
         QVERIFY(!button(window, "pb_play")->isEnabled());
@@ -379,7 +361,8 @@ private Q_SLOTS:
         gone.serial = "KST-USB-0001";
         gone.productName = "Kestrel";
         QVERIFY(window.liveCamera()->open(gone));
-        QTRY_VERIFY_WITH_TIMEOUT(toastSaying(window, "Open camera: KST-USB-0001failed."), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(TestSupport::toastSaying(&window, "Open camera: KST-USB-0001failed."),
+                                 kTimeout);
         QVERIFY(!window.liveCamera()->hasCamera());
     }
 

@@ -36,25 +36,6 @@ QPushButton* button(MainWidget& window, const char* name)
     return window.findChild<QPushButton*>(name);
 }
 
-QStringList toastTexts(MainWidget& window)
-{
-    QStringList texts;
-    for (VxFilePathReminderForm* toast : window.findChildren<VxFilePathReminderForm*>()) {
-        texts << toast->findChild<QLabel*>("lb_show_tips")->text();
-    }
-    return texts;
-}
-
-VxFilePathReminderForm* toastSaying(MainWidget& window, const QString& text)
-{
-    for (VxFilePathReminderForm* toast : window.findChildren<VxFilePathReminderForm*>()) {
-        if (toast->findChild<QLabel*>("lb_show_tips")->text() == text) {
-            return toast;
-        }
-    }
-    return nullptr;
-}
-
 QStringList recordingsIn(const QString& folder)
 {
     return QDir(folder).entryList({"*.raw"}, QDir::Files, QDir::Name);
@@ -148,8 +129,8 @@ private Q_SLOTS:
         const QDateTime after = QDateTime::currentDateTime();
         QVERIFY(!record->isChecked());
         QVERIFY(time->text().isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(toastSaying(window, "Save file success!"), kTimeout);
-        QCOMPARE(toastSaying(window, "Save file success!")->type(), VxMessageType::Success);
+        QTRY_VERIFY_WITH_TIMEOUT(TestSupport::toastSaying(&window, "Save file success!"), kTimeout);
+        QCOMPARE(TestSupport::toastSaying(&window, "Save file success!")->type(), VxMessageType::Success);
 
         const QStringList files = recordingsIn(m_folder->path());
         QCOMPARE(files.size(), 1);
@@ -199,7 +180,7 @@ private Q_SLOTS:
         // spy does), which then runs its time and is saved.
         QTRY_VERIFY_WITH_TIMEOUT(requests.count() > earlier, kTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(!window.fileRecorder()->isRecording(), kTimeout);
-        QTRY_VERIFY(toastSaying(window, "Recording end"));
+        QTRY_VERIFY(TestSupport::toastSaying(&window, "Recording end"));
         // Stopping joins the camera's threads: every edge has been handled by then.
         QTest::mouseClick(play, Qt::LeftButton);
         QVERIFY(chosen.load() >= 1);
@@ -231,15 +212,16 @@ private Q_SLOTS:
         const QString second = m_folder->filePath("second.raw");
         QVERIFY(recorder->startRecording(60, first));
         QVERIFY(!recorder->startRecording(60, second));
-        QTRY_VERIFY(toastSaying(window, "Currently being recorded."));
-        QCOMPARE(toastSaying(window, "Currently being recorded.")->type(), VxMessageType::Warning);
+        QTRY_VERIFY(TestSupport::toastSaying(&window, "Currently being recorded."));
+        QCOMPARE(TestSupport::toastSaying(&window, "Currently being recorded.")->type(),
+                 VxMessageType::Warning);
         // Nor does the record button start one.
         QTest::mouseClick(button(window, "pb_record"), Qt::LeftButton);
         QVERIFY(!button(window, "pb_record")->isChecked());
         // Stopping the live view ends it early; the file keeps what was recorded.
         QTest::mouseClick(button(window, "pb_play"), Qt::LeftButton);
         QVERIFY(!recorder->isRecording());
-        QTRY_VERIFY(toastSaying(window, "Recording end"));
+        QTRY_VERIFY(TestSupport::toastSaying(&window, "Recording end"));
         QCOMPARE(recordingsIn(m_folder->path()), QStringList{"first.raw"});
     }
 
@@ -251,10 +233,10 @@ private Q_SLOTS:
         MainThreadSpy requests(&window, &MainWidget::signalRecByTime);
         QVERIFY(openLive(window));
         QTRY_VERIFY_WITH_TIMEOUT(requests.count() >= 2, kTimeout);
-        QTRY_VERIFY(toastSaying(window, "Currently being recorded."));
+        QTRY_VERIFY(TestSupport::toastSaying(&window, "Currently being recorded."));
         QVERIFY(!window.fileRecorder()->isRecording());
         QVERIFY(recordingsIn(m_folder->path()).isEmpty());
-        QVERIFY(!toastTexts(window).contains("Recording end"));
+        QVERIFY(!TestSupport::toastTexts(&window).contains("Recording end"));
     }
 
     void aRecordingThatCannotBeWrittenStopsAndSaysWhy()
@@ -266,7 +248,8 @@ private Q_SLOTS:
         AppConfig::instance()->setOutputRawFilePath(m_folder->filePath("gone"));
         QTest::mouseClick(button(window, "pb_record"), Qt::LeftButton);
         QVERIFY(!button(window, "pb_record")->isChecked());
-        QTRY_VERIFY(!toastTexts(window).filter(QRegularExpression("^Recording failed: .+")).isEmpty());
+        QTRY_VERIFY(
+            !TestSupport::toastTexts(&window).filter(QRegularExpression("^Recording failed: .+")).isEmpty());
 
         // A disk that fills up while recording, as a limit on the size of files this process
         // writes: the recording stops and says why.
@@ -284,7 +267,8 @@ private Q_SLOTS:
         QTest::mouseClick(button(window, "pb_record"), Qt::LeftButton);
         QVERIFY(button(window, "pb_record")->isChecked());
         QTRY_VERIFY_WITH_TIMEOUT(!button(window, "pb_record")->isChecked(), kTimeout);
-        QTRY_VERIFY(toastTexts(window).filter(QRegularExpression("^Recording failed: .+")).size() == 2);
+        QTRY_VERIFY(
+            TestSupport::toastTexts(&window).filter(QRegularExpression("^Recording failed: .+")).size() == 2);
         QVERIFY(window.findChild<QLabel*>("lb_recoding_time")->text().isEmpty());
         QVERIFY(!window.fileRecorder()->isRecording());
         // What was written before the disk filled up stays.
@@ -293,8 +277,9 @@ private Q_SLOTS:
         // A timed recording ends as early, and says so too.
         QVERIFY(window.fileRecorder()->startRecording(60, m_folder->filePath("timed.raw")));
         QTRY_VERIFY_WITH_TIMEOUT(!window.fileRecorder()->isRecording(), kTimeout);
-        QTRY_VERIFY(toastTexts(window).filter(QRegularExpression("^Recording failed: .+")).size() == 3);
-        QVERIFY(!toastTexts(window).contains("Recording end"));
+        QTRY_VERIFY(
+            TestSupport::toastTexts(&window).filter(QRegularExpression("^Recording failed: .+")).size() == 3);
+        QVERIFY(!TestSupport::toastTexts(&window).contains("Recording end"));
     }
 };
 
