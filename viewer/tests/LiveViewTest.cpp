@@ -75,14 +75,12 @@ private Q_SLOTS:
     {
         m_home = new TestHome;
         TestSupport::initViewerApplication();
-        // A sensor's bring-up waits take microseconds instead of seconds.
-        tarvo::sim::SimBus::instance().setWaitScale(0.0001);
     }
     void cleanupTestCase() { delete m_home; }
     void init()
     {
         TestSupport::failOnAnyWarning();
-        tarvo::sim::SimBus::instance().replace(tarvo::sim::SimBus::defaultDevices());
+        TestSupport::attachSimulatedCameras();
     }
 
     void statisticsTexts()

@@ -90,13 +90,12 @@ private Q_SLOTS:
     {
         m_home = new TestHome;
         TestSupport::initViewerApplication();
-        tarvo::sim::SimBus::instance().setWaitScale(0.0001);
     }
     void cleanupTestCase() { delete m_home; }
     void init()
     {
         TestSupport::failOnAnyWarning();
-        tarvo::sim::SimBus::instance().replace(tarvo::sim::SimBus::defaultDevices());
+        TestSupport::attachSimulatedCameras();
         m_folder = new QTemporaryDir;
         AppConfig::instance()->setOutputRawFilePath(m_folder->path());
         armTriggerRecording(false, "Rising Edge", 0, 0);

@@ -3,6 +3,8 @@
 #include "AppStartup.h"
 #include "VxFilePathReminderForm.h"
 
+#include "TarvoSim/SimBus.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QDir>
@@ -102,6 +104,12 @@ bool saveRender(QWidget* widget, const QString& name)
     const QString directory = QStringLiteral(TARVO_RENDER_DIR);
     QDir().mkpath(directory);
     return widget->grab().save(directory + "/" + name + ".png", "PNG");
+}
+
+void attachSimulatedCameras()
+{
+    tarvo::sim::SimBus::instance().setWaitScale(0.0001);
+    tarvo::sim::SimBus::instance().replace(tarvo::sim::SimBus::defaultDevices());
 }
 
 QStringList toastTexts(QWidget* window)

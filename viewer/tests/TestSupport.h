@@ -68,6 +68,9 @@ QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 // Saves a picture of `widget` as build/viewer/tests/renders/<name>.png; true on success.
 bool saveRender(QWidget* widget, const QString& name);
+// Puts the default simulated cameras, freshly attached, on the bus, with their bring-up waits
+// scaled down to microseconds.
+void attachSimulatedCameras();
 // The texts of the toasts a window shows now, and the toast that says `text` (null for none).
 QStringList toastTexts(QWidget* window);
 VxFilePathReminderForm* toastSaying(QWidget* window, const QString& text);
