@@ -3,23 +3,17 @@
 // thread takes every buffer, decodes it, batches by time (1/30 s) and calls one event callback,
 // and one consumer thread takes the batches with getNextBatch, as the viewer's live loop does.
 // Against the decoder's own rate on a sample of the same stream, measured in the same run.
+#include "CpuTimes.h"
 #include "SimulatedCamera.h"
 #include "TarvoHal/DecoderFactory.h"
-
-#include <dirent.h>
-#include <sys/resource.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +21,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using tarvo::bench::processCpuSeconds;
+using tarvo::bench::threadCpuNow;
+using tarvo::bench::threadCpuSeconds;
 
 constexpr double kEventRate = 50e6;
 constexpr auto kRun = std::chrono::seconds(10);
@@ -37,14 +34,6 @@ constexpr size_t kSampleBytes = size_t{64} << 20;
 double seconds(Clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
-}
-
-double processCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto toSeconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
 }
 
 // Takes the recorder's place to keep the first raw bytes of the stream as a sample.
@@ -67,50 +56,6 @@ public:
     // Written by the stream thread only; read after it has been joined.
     std::vector<uint8_t> sample;
 };
-
-// CPU seconds each thread of the process has used, by thread name (threads of one name summed).
-std::map<std::string, double> threadCpuSeconds()
-{
-    std::map<std::string, double> byName;
-    DIR* tasks = opendir("/proc/self/task");
-    if (tasks == nullptr) {
-        return byName;
-    }
-    const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
-    while (const dirent* task = readdir(tasks)) {
-        if (task->d_name[0] == '.') {
-            continue;
-        }
-        std::ifstream file(std::string("/proc/self/task/") + task->d_name + "/stat");
-        std::string line;
-        std::getline(file, line);
-        // "tid (name) state ...": utime and stime are the 14th and 15th fields.
-        const size_t open = line.find('('), close = line.rfind(')');
-        if (open == std::string::npos || close == std::string::npos) {
-            continue;
-        }
-        std::istringstream rest(line.substr(close + 2));
-        std::string field;
-        double utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && rest >> field; ++i) {
-            if (i == 14) {
-                utime = std::stod(field);
-            } else if (i == 15) {
-                stime = std::stod(field);
-            }
-        }
-        byName[line.substr(open + 1, close - open - 1)] += (utime + stime) / ticks;
-    }
-    closedir(tasks);
-    return byName;
-}
-
-double threadCpuNow()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
-}
 
 // Events per CPU second of one core decoding the sample (best of three passes).
 double decodeRate(const std::vector<uint8_t>& sample, uint64_t& events)
@@ -173,11 +118,7 @@ int main()
     std::this_thread::sleep_for(kRun);
     const double elapsed = seconds(Clock::now() - start);
     const double cpu = processCpuSeconds() - cpuStart;
-    auto threads = threadCpuSeconds();
-    for (auto& [name, seconds] : threads) {
-        const auto before = threadsStart.find(name);
-        seconds -= before == threadsStart.end() ? 0 : before->second;
-    }
+    auto threads = tarvo::bench::threadCpuSince(threadsStart);
     const uint64_t streamed = events.load() - eventsStart;
     const uint64_t handed = batches.load() - batchesStart;
     camera->stop();

@@ -126,12 +126,20 @@ int main(int argc, char* argv[])
         renderTimes.push_back(ms(Clock::now() - start));
     }
 
-    const double frameBytes = 1280.0 * 720 * 3;
-    std::printf("render_ms_per_frame: %.3f ms\n", median(renderTimes));
-    std::printf("accumulate_ms_per_mev: %.3f ms\n", median(accumulateTimes) * 1e6 / double(kBatch));
-    std::printf("accumulate_uniform_ms_per_mev: %.3f ms\n", median(uniformTimes) * 1e6 / double(kBatch));
-    std::printf("copy_frame_ms: %.3f ms\n", copyMs(size_t(frameBytes)));
+    // The picture is 32 bits a pixel.
+    const double renderMs = median(renderTimes);
+    const double accumulateMs = median(accumulateTimes) * 1e6 / double(kBatch);
+    const double uniformMs = median(uniformTimes) * 1e6 / double(kBatch);
+    const double copyFrame = copyMs(size_t(1280) * 720 * 4);
+    const double copyMev = copyMs(kBatch * sizeof(Event2D));
+    std::printf("render_ms_per_frame: %.3f ms\n", renderMs);
+    std::printf("accumulate_ms_per_mev: %.3f ms\n", accumulateMs);
+    std::printf("accumulate_uniform_ms_per_mev: %.3f ms\n", uniformMs);
+    std::printf("copy_frame_ms: %.3f ms\n", copyFrame);
     std::printf("copy_counters_ms: %.3f ms\n", copyMs(size_t(1280) * 720 * 2 * sizeof(uint16_t)));
-    std::printf("copy_mev_ms: %.3f ms\n", copyMs(kBatch * sizeof(Event2D)));
+    std::printf("copy_mev_ms: %.3f ms\n", copyMev);
+    std::printf("render_to_copy_frame_ratio: %.1f\n", renderMs / copyFrame);
+    std::printf("accumulate_to_copy_mev_ratio: %.2f\n", accumulateMs / copyMev);
+    std::printf("accumulate_uniform_to_copy_mev_ratio: %.2f\n", uniformMs / copyMev);
     return 0;
 }

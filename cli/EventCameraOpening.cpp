@@ -5,19 +5,10 @@
 #include "TarvoDriver/DvsCameraManager.h"
 #include "TarvoSim/Install.h"
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 
 namespace tarvo::cli {
 namespace {
-
-std::atomic<bool> g_interrupted{false};
-
-void onInterrupt(int)
-{
-    g_interrupted = true;
-}
 
 enum class Known
 {
@@ -66,22 +57,6 @@ std::shared_ptr<DvsCamera> openEventCamera(DvsCameraManager& manager, const std:
         return nullptr;
     }
     return camera;
-}
-
-void catchInterrupt()
-{
-    g_interrupted = false;
-    std::signal(SIGINT, onInterrupt);
-}
-
-bool interrupted()
-{
-    return g_interrupted;
-}
-
-void releaseInterrupt()
-{
-    std::signal(SIGINT, SIG_DFL);
 }
 
 } // namespace tarvo::cli

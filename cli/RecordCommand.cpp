@@ -1,6 +1,7 @@
 #include "CameraCommands.h"
 #include "Commands.h"
 #include "Options.h"
+#include "StreamWait.h"
 
 #include "TarvoBase/Logger.h"
 #include "TarvoDriver/DvsCamera.h"
@@ -10,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -28,7 +30,8 @@ constexpr auto kProgressPeriod = std::chrono::seconds(1);
 
 const char* const kUsage =
     "usage: tarvo record --serial S --seconds N [--config FILE] OUT.raw\n"
-    "       tarvo record --serial S --pre-s P --post-s Q --dir D [--count K] [--config FILE]\n";
+    "       tarvo record --serial S --pre-s P --post-s Q --dir D [--count K] [--config FILE]\n"
+    "       tarvo record --serial S [--seconds N] --fusion DIR NAME\n";
 
 double mebibytes(uint64_t bytes)
 {
@@ -325,6 +328,9 @@ int recordTriggerWindows(DvsCamera& camera, const std::string& serial, const Opt
 
 int recordCommand(const std::vector<std::string>& args)
 {
+    if (std::find(args.begin(), args.end(), "--fusion") != args.end()) {
+        return fusionRecordCommand(args);
+    }
     const Options options(args, {"serial", "seconds", "config", "pre-s", "post-s", "dir", "count"});
     const bool plain = options.has("seconds");
     const bool windows =

@@ -1,5 +1,6 @@
 #include "CameraCommands.h"
 #include "Options.h"
+#include "StreamWait.h"
 
 #include "TarvoDriver/DvsCamera.h"
 #include "TarvoDriver/DvsCameraManager.h"
@@ -8,7 +9,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace tarvo::cli {
 namespace {
@@ -20,20 +20,6 @@ struct Totals
     std::atomic<uint64_t> triggerEdges{0};
     std::atomic<uint64_t> seconds{0};
 };
-
-// Streams until the time is up, the user interrupts or the camera is lost; whether it was lost.
-bool streamFor(DvsCamera& camera, uint64_t seconds)
-{
-    using Clock = std::chrono::steady_clock;
-    const auto end = Clock::now() + std::chrono::seconds(seconds);
-    while ((seconds == 0 || Clock::now() < end) && !interrupted()) {
-        if (!camera.isConnected()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
 
 } // namespace
 
@@ -66,16 +52,14 @@ int streamCommand(const std::vector<std::string>& args)
         std::fflush(stdout);
     });
 
-    catchInterrupt();
     if (camera->start() != 0) {
         std::fprintf(stderr, "tarvo stream: camera '%s' did not start\n", serial.c_str());
         return 1;
     }
     const auto begin = std::chrono::steady_clock::now();
-    const bool lost = streamFor(*camera, seconds);
+    const bool lost = streamWhileConnected(seconds, [&camera] { return camera->isConnected(); });
     camera->stop();
     camera->setStatisticInfoCallback(nullptr);
-    releaseInterrupt();
 
     std::printf("streamed_s: %.1f\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());

@@ -34,7 +34,9 @@ void printUsage()
                  "        record a camera's stream for N s (0: until Ctrl-C)\n"
                  "  record --serial S --pre-s P --post-s Q --dir D [--count K] [--config FILE]\n"
                  "        on each rising trigger edge, record the P s before it and the Q s after it\n"
-                 "        into a file of its own in D (K files; without --count until Ctrl-C)\n");
+                 "        into a file of its own in D (K files; without --count until Ctrl-C)\n"
+                 "  record --serial S [--seconds N] --fusion DIR NAME\n"
+                 "        record a fusion camera for N s (5) into DIR/NAME.raw, .mp4 and .json\n");
 }
 
 } // namespace

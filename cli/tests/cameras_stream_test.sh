@@ -14,7 +14,7 @@ expect() {
 [ "$(wc -l <<<"$cameras")" = 3 ]
 expect "KST-ETH-0001 +Kestrel +TARVO +Ethernet +1\.0\.0 +192\.168\.1\.100" "$cameras"
 expect "KST-USB-0001 +Kestrel +TARVO +USB +1\.0\.0 +-" "$cameras"
-expect "DUET-0001 +Duet +Tarvo +USB +1\.0\.0 +-" "$cameras"
+expect "DUET-0001 +Duet +Tarvo +USB +Duet_V1\.7\.10 +-" "$cameras"
 
 # Trigger edges reach the stream once a configuration switches the trigger input on.
 echo '{"TriggerIn": {"enable": true}}' >"$dir/trigger.json"

@@ -40,7 +40,7 @@ grep -q "Cannot create $dir/plain.raw/take.raw: Not a directory" "$dir/err"
 if "$tarvo" record --serial KST-USB-0001 --pre-s 1 --post-s 1 --dir "$dir/plain.raw" 2>"$dir/err"; then exit 1; fi
 grep -q "is not a folder" "$dir/err"
 if "$tarvo" record --serial KST-USB-0001 --fusion "$dir" take 2>"$dir/err"; then exit 1; fi
-grep -q "unknown option --fusion" "$dir/err"
+grep -q "'KST-USB-0001' is not a fusion camera" "$dir/err"
 if "$tarvo" record --serial KST-USB-0001 --seconds 1 --pre-s 1 "$dir/both.raw" 2>"$dir/err"; then exit 1; fi
 grep -q "usage: tarvo record" "$dir/err"
 if "$tarvo" record --serial NO-SUCH-CAMERA --seconds 1 "$dir/none.raw" 2>"$dir/err"; then exit 1; fi

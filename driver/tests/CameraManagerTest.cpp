@@ -5,6 +5,7 @@
 #include "TarvoDriver/FusionCamera.h"
 #include "TarvoHalBackend/DeviceBackendRegistry.h"
 #include "TarvoSim/SimBus.h"
+#include "camera/DuetCamera.h"
 #include "camera/PropheseeEVK4.h"
 #include "camera/PropheseeEVK5.h"
 #include "camera/TarvoKestrel.h"
@@ -123,9 +124,10 @@ TEST_F(CameraManagerTest, DescriptionsListEventCamerasThenFusionCamerasEachInSer
                       usbCamera("C-EVK4", PropheseeEVK4::vendorId, PropheseeEVK4::productId)});
     EXPECT_EQ(serials(manager.getCameraDescs()),
               (std::vector<std::string>{"A-ETH", "B-USB", "C-EVK4", "0-DUET"}));
-    // Until a fusion device class exists, a fusion camera is listed but cannot be opened.
-    EXPECT_FALSE(manager.openFusionCamera("0-DUET"));
+    // A fusion camera opens only as one.
+    EXPECT_TRUE(std::dynamic_pointer_cast<DuetCamera>(manager.openFusionCamera("0-DUET")));
     EXPECT_FALSE(manager.openCamera("0-DUET"));
+    EXPECT_FALSE(manager.openFusionCamera("B-USB"));
 }
 
 TEST_F(CameraManagerTest, ACameraFoundByTwoSearchesIsTheFirstSearchsObjectAndCountsTwice)

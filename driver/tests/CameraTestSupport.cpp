@@ -35,4 +35,21 @@ OpenedCamera::OpenedCamera(const sim::DeviceConfig& config)
     EXPECT_TRUE(camera) << config.serial;
 }
 
+sim::DeviceConfig fusionCameraConfig(const std::string& serial, double eventRate)
+{
+    sim::DeviceConfig config = sim::SimBus::defaultDevices()[2];
+    config.serial = serial;
+    config.eventRate = eventRate;
+    return config;
+}
+
+OpenedFusionCamera::OpenedFusionCamera(const sim::DeviceConfig& config)
+{
+    attachOnly({config});
+    device = sim::SimBus::instance().find(config.serial, config.kind);
+    manager.updateCameras();
+    camera = manager.openFusionCamera(config.serial);
+    EXPECT_TRUE(camera && camera->isConnected()) << config.serial;
+}
+
 } // namespace tarvo::test

@@ -3,6 +3,7 @@
 #include "SimTestSupport.h"
 #include "TarvoDriver/DvsCamera.h"
 #include "TarvoDriver/DvsCameraManager.h"
+#include "TarvoDriver/FusionCamera.h"
 #include "TarvoSim/DeviceConfig.h"
 
 #include <chrono>
@@ -29,6 +30,20 @@ struct OpenedCamera
     std::shared_ptr<sim::SimDevice> device;
     DvsCameraManager manager;
     std::shared_ptr<DvsCamera> camera;
+};
+
+// A simulated fusion camera: the default one with this serial and a low event rate, so that
+// its 4K frames leave the machine room for the tests beside it.
+sim::DeviceConfig fusionCameraConfig(const std::string& serial, double eventRate = 2e5);
+
+// One simulated fusion camera on the bus, found and opened through a manager.
+struct OpenedFusionCamera
+{
+    explicit OpenedFusionCamera(const sim::DeviceConfig& config);
+
+    std::shared_ptr<sim::SimDevice> device;
+    DvsCameraManager manager;
+    std::shared_ptr<FusionCamera> camera;
 };
 
 } // namespace tarvo::test

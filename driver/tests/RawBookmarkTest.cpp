@@ -128,21 +128,10 @@ TEST_F(RawBookmarks, AgreeWithAWordByWordScanOnVariedRecordings)
     test::writeBytes(odd.path, bytes);
     expectSameAsReference(odd.path, SceneRecipe{}.startTime);
 
-    // Random words after a time and a row word, with TIME_HIGH moving on by at most one step
-    // (and rolling over) as a camera's does: TIME_LOW jumps back and forth and stalls.
+    // Random words as a camera's might send them: TIME_LOW jumps back and forth and stalls.
     std::mt19937_64 random(17);
     for (int i = 0; i < 30; ++i) {
-        std::vector<uint8_t> payload = {0x10, 0x80, 0x05, 0x00};
-        uint32_t high = 0x010;
-        while (payload.size() < 4 + random() % 65536) {
-            uint16_t word = static_cast<uint16_t>(random());
-            if ((word >> 12) == 0x8) {
-                high = (high + (random() % 3 == 0)) & 0xFFF;
-                word = static_cast<uint16_t>(0x8000 | high);
-            }
-            payload.push_back(static_cast<uint8_t>(word));
-            payload.push_back(static_cast<uint8_t>(word >> 8));
-        }
+        const auto payload = test::randomCameraWords(random, 4 + random() % 65536);
         DvsFileInfo info;
         info.dvs_start_timestamp = (i % 3 == 0) ? 0 : random() % 50000000;
         const std::string path = m_dir.file("random" + std::to_string(i) + ".raw");

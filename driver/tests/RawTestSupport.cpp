@@ -72,6 +72,26 @@ SceneRecording writeSceneRecording(const std::string& path, const SceneRecipe& r
     return recording;
 }
 
+std::vector<uint8_t> randomCameraWords(std::mt19937_64& random, size_t bytes, uint32_t firstHigh,
+                                       uint32_t timeLowEvery)
+{
+    uint32_t high = firstHigh & 0xFFF;
+    std::vector<uint8_t> payload = {static_cast<uint8_t>(high), static_cast<uint8_t>(0x80 | (high >> 8)),
+                                    0x05, 0x00};
+    while (payload.size() < bytes) {
+        auto word = static_cast<uint16_t>(random());
+        if ((word >> 12) == 0x8) {
+            high = (high + (random() % 3 == 0)) & 0xFFF;
+            word = static_cast<uint16_t>(0x8000 | high);
+        } else if ((word >> 12) == 0x6 && random() % timeLowEvery >= 16) {
+            word = static_cast<uint16_t>(0x2000 | (word & 0xFFF));
+        }
+        payload.push_back(static_cast<uint8_t>(word));
+        payload.push_back(static_cast<uint8_t>(word >> 8));
+    }
+    return payload;
+}
+
 uint64_t headerLength(const std::vector<uint8_t>& file)
 {
     size_t pos = 0;

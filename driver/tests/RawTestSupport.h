@@ -4,6 +4,7 @@
 #include "TarvoBase/EventTypes.h"
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +37,12 @@ struct SceneRecipe
 };
 
 SceneRecording writeSceneRecording(const std::string& path, const SceneRecipe& recipe);
+// About `bytes` of random words after a TIME_HIGH of `firstHigh` and a row word, with TIME_HIGH
+// moving on by at most one step (and rolling over) as a camera's does: TIME_LOW jumps back and
+// forth and stalls. Above 16, `timeLowEvery` turns most TIME_LOW words into pixel words, one in
+// about that many words staying, so that long stretches carry none.
+std::vector<uint8_t> randomCameraWords(std::mt19937_64& random, size_t bytes, uint32_t firstHigh = 0x010,
+                                       uint32_t timeLowEvery = 16);
 void writeFile(const std::string& path, const std::string& header, const std::vector<uint8_t>& payload);
 std::vector<uint8_t> readFile(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -157,7 +157,7 @@ TEST_F(SimFusionCameraTest, SerialFirmwareAndCalibrationAreStoredInTheCamera)
     ASSERT_EQ(aps->readRegisterWithControlTransfer("usb_serialnumber", block, sizeof block), 0);
     EXPECT_STREQ(reinterpret_cast<const char*>(block), "DUET-TEST");
     ASSERT_EQ(aps->readRegisterWithControlTransfer("firmware_version", block, sizeof block), 0);
-    EXPECT_STREQ(reinterpret_cast<const char*>(block), "1.0.0");
+    EXPECT_STREQ(reinterpret_cast<const char*>(block), "Duet_V1.7.10");
 
     std::memset(block, 0, sizeof block);
     std::strcpy(reinterpret_cast<char*>(block), "NEW-SERIAL");

@@ -2,6 +2,7 @@
 
 #include "AppConfig.h"
 #include "VxActivityProfile.h"
+#include "VxCountPainter.h"
 #include "VxDriverErrorTrap.h"
 
 #include "TarvoBase/TimeString.h"
@@ -20,16 +21,6 @@ using tarvo::Event2D;
 namespace {
 
 constexpr size_t kCounterCount = size_t(VxEventProcessor::kWidth) * VxEventProcessor::kHeight * 2;
-
-struct Rgb
-{
-    uchar r, g, b;
-};
-
-Rgb toRgb(const QColor& color)
-{
-    return {uchar(color.red()), uchar(color.green()), uchar(color.blue())};
-}
 
 } // namespace
 
@@ -106,30 +97,16 @@ void VxEventProcessor::repaint()
 
 void VxEventProcessor::paintCounts(const uint16_t* counts, QImage& image) const
 {
-    const Rgb on = toRgb(m_config->onColor());
-    const Rgb off = toRgb(m_config->offColor());
-    const Rgb background = toRgb(m_config->backgroundColor());
     // The picture is the recording's own area: the top-left part of the counters.
-    const int width = std::min(image.width(), int(kWidth));
-    const int height = std::min(image.height(), int(kHeight));
-    for (int y = 0; y < height; ++y) {
-        uchar* out = image.scanLine(y);
-        const uint16_t* row = counts + size_t(y) * kWidth * 2;
-        for (int x = 0; x < width; ++x) {
-            const uint16_t c0 = row[2 * x];
-            const uint16_t c1 = row[2 * x + 1];
-            const Rgb& colour = c1 > c0 ? on : (c0 > c1 ? off : background);
-            out[0] = colour.r;
-            out[1] = colour.g;
-            out[2] = colour.b;
-            out += 3;
-        }
-    }
+    const VxCountPainter::Colours colours{m_config->onColor().rgb(), m_config->offColor().rgb(),
+                                          m_config->backgroundColor().rgb()};
+    VxCountPainter::paint(counts, kWidth, colours, image);
 }
 
 void VxEventProcessor::renderLoop()
 {
     std::unique_lock<std::mutex> lock(m_bufferMutex);
+    QImage image;
     while (true) {
         m_renderWake.wait(lock, [this] { return m_framesPending > 0 || !m_renderRunning; });
         if (m_framesPending == 0) {
@@ -137,8 +114,10 @@ void VxEventProcessor::renderLoop()
         }
         // Presents that came faster than painting collapse into the latest one.
         m_framesPending = 0;
-        // A fresh image per frame: the receivers may still hold the previous one.
-        QImage image(m_imageWidth, m_imageHeight, QImage::Format_RGB888);
+        // The last picture is painted over only when no receiver holds it any more.
+        if (!image.isDetached() || image.width() != m_imageWidth || image.height() != m_imageHeight) {
+            image = QImage(m_imageWidth, m_imageHeight, QImage::Format_RGB32);
+        }
         paintCounts(m_renderBuffer, image);
         emit signalEventImage(image);
         if (!m_renderRunning) {

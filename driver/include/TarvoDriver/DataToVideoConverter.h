@@ -29,6 +29,10 @@ public:
     void setConverterFmt(AVPixelFormat src, AVPixelFormat dst);
     // Heights before widths, source before destination.
     void setConverterFrameSize(int srcHeight, int srcWidth, int dstHeight, int dstWidth);
+    // An H.264 encoder preset ("ultrafast" … "veryslow") for the next initVideoConverter(): faster
+    // ones trade file size for speed. Empty (the default) keeps the encoder's own; encoders
+    // without presets ignore it.
+    void setEncoderPreset(const std::string& preset);
     int initVideoConverter();
     int setOutputFile(const std::string& path);
     // pts −1: the converter's own clock, one picture every 33333 µs.

@@ -45,7 +45,9 @@ public:
     // Opens the event camera with this serial (exact match); empty when there is none or it
     // cannot be opened. Opening it again hands out the same object.
     std::shared_ptr<DvsCamera> openCamera(std::string serial);
-    // Opens the fusion camera with this serial; empty when there is none.
+    // Opens the fusion camera with this serial; empty when there is none. The camera is handed
+    // out also when it could not be opened (its start() then fails). Opening it again hands out
+    // the same object and empties its callback registries.
     std::shared_ptr<FusionCamera> openFusionCamera(std::string serial);
     // Gives an Ethernet camera a new address (three IPv4 values); true when it took it.
     static bool ethCameraForceIP(CameraDescription description, unsigned ip, unsigned mask, unsigned gateway);
@@ -58,9 +60,6 @@ private:
 
     std::map<std::string, std::shared_ptr<DvsCamera>> m_cameras;
     std::map<std::string, std::shared_ptr<FusionCamera>> m_fusionCameras;
-    // Fusion cameras the last search found, known by their description only until a fusion
-    // device class can hold them; getCameraDescs lists them after the fusion camera objects.
-    std::map<std::string, CameraDescription> m_fusionFound;
 };
 
 } // namespace tarvo

@@ -1,22 +1,21 @@
 #include "BookmarkScanner.h"
 
+#include "BookmarkPass.h"
 #include "DriverLog.h"
+#include "ParallelIndexer.h"
+#include "PayloadMap.h"
 #include "PosixFile.h"
 #include "TarvoHal/DecoderFactory.h"
 
 #include <algorithm>
-#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace tarvo {
 namespace {
 
 constexpr char kLogSource[] = "src/FileReader/RawFileReader";
-// The first opening reads the payload in large pieces; the decoder keeps its state across them.
-constexpr size_t kIndexReadSize = 4 << 20;
-// The time pass decodes blocks of this size at once and looks at single words only inside the
-// block where the time reaches a bookmark.
-constexpr size_t kScanBlockSize = 2048;
 // Whether a payload is EVT 3.0 is decided on its start, in blocks of this size.
 constexpr uint64_t kProbeSize = 1 << 20;
 constexpr size_t kProbeBlockSize = 64;
@@ -26,8 +25,6 @@ constexpr uint64_t kLeap = uint64_t{1} << 23;
 constexpr int kMaxLeaps = 8;
 // A time can exceed a later one by at most the low twelve bits of that later time.
 constexpr uint64_t kLowBits = 0xFFF;
-// The tail whose times are scanned word by word for the exact end time is at most this long.
-constexpr size_t kMaxTailPieces = 1 << 16;
 constexpr int kVerifiedBetween = 8;
 
 using namespace log;
@@ -37,141 +34,52 @@ uint64_t saturatingAdd(uint64_t a, uint64_t b)
     return a > UINT64_MAX - b ? UINT64_MAX : a + b;
 }
 
-// A stretch of the payload decoded in one call: where it starts, the time before and after it.
-struct Piece
+std::mutex& threadingMutex()
 {
-    uint64_t pos;
-    uint64_t end;
-    uint64_t before;
-    uint64_t after;
-};
+    static std::mutex mutex;
+    return mutex;
+}
 
-// Keeps the recently decoded pieces that may hold an event or edge later than the time at the
-// end of the payload. Anything decoded before a position is at most that position's time with
-// the low twelve bits set, and the final time is at least the highest time seen with them
-// cleared, so older pieces drop out as the time moves on.
-class TailPieces
+// Guarded by threadingMutex().
+BookmarkScanner::Threading& sharedThreading()
 {
-public:
-    void add(const Piece& piece)
-    {
-        m_highest = std::max(m_highest, piece.after);
-        if (!m_exact) {
-            return;
-        }
-        while (!m_tail.empty() && (m_tail.front().after | kLowBits) < (m_highest & ~kLowBits)) {
-            m_tail.pop_front();
-        }
-        if (m_tail.size() >= kMaxTailPieces) {
-            m_exact = false;
-            m_tail.clear();
-            return;
-        }
-        m_tail.push_back(piece);
-    }
+    static BookmarkScanner::Threading threading;
+    return threading;
+}
 
-    // The end time of the payload: the time at its end, or the latest event or edge when one
-    // is later (times may step back at the end).
-    uint64_t endTime(Decoder& decoder, const PosixFile& file, uint64_t finalTime) const
-    {
-        if (!m_exact) {
-            return finalTime | kLowBits; // a bound, for hostile streams only
-        }
-        uint64_t latest = finalTime;
-        decoder.setEventsStreamHandleCallback([&latest](const Event2D* first, const Event2D* last) {
-            for (; first != last; ++first) {
-                latest = std::max(latest, first->timestamp);
-            }
-        });
-        decoder.setTriggerInCallback(
-            [&latest](const EventTriggerIn& edge) { latest = std::max(latest, edge.timestamp); });
-        const size_t w = std::max<size_t>(1, decoder.getRawEventSize());
-        std::vector<uint8_t> bytes;
-        for (const Piece& piece : m_tail) {
-            if ((piece.after | kLowBits) <= latest) {
-                continue;
-            }
-            bytes.resize(static_cast<size_t>(piece.end - piece.pos));
-            bytes.resize(file.readAt(piece.pos, bytes.data(), bytes.size()) / w * w);
-            decoder.setLastTimestamp(&piece.before);
-            decoder.decode(bytes);
-        }
-        return latest;
-    }
-
-private:
-    uint64_t m_highest = 0;
-    bool m_exact = true;
-    std::deque<Piece> m_tail;
-};
-
-// Advances `decoder` over the whole words [p, e) of `buffer` (which starts at file position
-// `base`) until its time reaches `threshold`. Returns the offset of the word at which it did
-// (the decoder then stands right after that word) or e when it did not. `events` grows by
-// the events of the words before the returned word and `wordEvents` receives that word's own.
-//
-// Blocks are decoded in one call; only a block that ends at or past the threshold is searched
-// further, by bisection, restoring the decoder's time to the start of the half being retried.
-// The time before the returned word is below the threshold and after it at or above it.
-size_t advanceToTime(Decoder& decoder, const uint8_t* buffer, uint64_t base, size_t p, size_t e, size_t w,
-                     uint64_t threshold, bool careful, uint64_t& events, uint32_t& wordEvents,
-                     TailPieces& tail)
+unsigned threadCount(const BookmarkScanner::Threading& threading, uint64_t bytes)
 {
-    if (careful) {
-        // Word by word: retrying a half sets the decoder's time and keeps the row the half
-        // brought, which before the stream's time and row are known changes what it skips.
-        const size_t from = p;
-        const uint64_t before = decoder.getLastTimestamp();
-        for (; p < e; p += w) {
-            wordEvents = decoder.countEvents(buffer + p, buffer + p + w);
-            if (decoder.getLastTimestamp() >= threshold) {
-                tail.add({base + from, base + p + w, before, decoder.getLastTimestamp()});
-                return p;
-            }
-            events += wordEvents;
-        }
-        tail.add({base + from, base + e, before, decoder.getLastTimestamp()});
-        return e;
+    if (bytes < threading.minParallelBytes) {
+        return 1;
     }
-    while (p < e) {
-        const size_t blockEnd = std::min(e, p + kScanBlockSize);
-        uint64_t start = decoder.getLastTimestamp();
-        const uint32_t blockEvents = decoder.countEvents(buffer + p, buffer + blockEnd);
-        if (decoder.getLastTimestamp() < threshold) {
-            tail.add({base + p, base + blockEnd, start, decoder.getLastTimestamp()});
-            events += blockEvents;
-            p = blockEnd;
-            continue;
-        }
-        decoder.setLastTimestamp(&start);
-        size_t lo = p;
-        size_t hi = blockEnd;
-        while (hi - lo > w) {
-            const size_t mid = lo + ((hi - lo) / w / 2) * w;
-            const uint32_t half = decoder.countEvents(buffer + lo, buffer + mid);
-            if (decoder.getLastTimestamp() >= threshold) {
-                decoder.setLastTimestamp(&start);
-                hi = mid;
-            } else {
-                tail.add({base + lo, base + mid, start, decoder.getLastTimestamp()});
-                events += half;
-                start = decoder.getLastTimestamp();
-                lo = mid;
-            }
-        }
-        wordEvents = decoder.countEvents(buffer + lo, buffer + hi);
-        tail.add({base + lo, base + hi, start, decoder.getLastTimestamp()});
-        return lo;
-    }
-    return e;
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return threading.threads != 0 ? threading.threads : std::min(cores, BookmarkScanner::kMaxThreads);
 }
 
 } // namespace
 
 BookmarkScanner::BookmarkScanner(const PosixFile& file, uint64_t payloadStart, uint64_t payloadEnd,
                                  uint64_t anchorTime)
-    : m_file(file), m_payloadStart(payloadStart), m_payloadEnd(payloadEnd), m_anchorTime(anchorTime)
+    : m_file(file), m_payloadStart(payloadStart), m_payloadEnd(payloadEnd), m_anchorTime(anchorTime),
+      m_threading(threading())
 {
+}
+
+void BookmarkScanner::setThreading(const Threading& threading)
+{
+    std::lock_guard<std::mutex> lock(threadingMutex());
+    sharedThreading() = threading;
+}
+
+BookmarkScanner::Threading BookmarkScanner::threading()
+{
+    std::lock_guard<std::mutex> lock(threadingMutex());
+    return sharedThreading();
+}
+
+unsigned BookmarkScanner::threadsFor(uint64_t bytes)
+{
+    return threadCount(threading(), bytes);
 }
 
 std::unique_ptr<Decoder> BookmarkScanner::freshDecoder(uint64_t anchorTime)
@@ -224,18 +132,31 @@ bool BookmarkScanner::looksLikeEvt3(std::string& why) const
     return true;
 }
 
-BookmarkIndex BookmarkScanner::build() const
+bool BookmarkScanner::build(BookmarkIndex& index) const
 {
-    BookmarkIndex index;
-    auto decoder = freshDecoder(m_anchorTime);
-    const size_t w = std::max<size_t>(1, decoder->getRawEventSize());
-    uint64_t anchorPos = m_payloadStart;
-    uint64_t anchorTime = m_anchorTime;
-    uint64_t anchorCount = 0;
-    uint64_t count = 0;
-    TailPieces tail;
+    const unsigned threads = threadCount(m_threading, m_payloadEnd - m_payloadStart);
+    if (threads > 1) {
+        bool done = false;
+        if (!buildInParallel(threads, index, done)) {
+            index.clear();
+            return false;
+        }
+        if (done) {
+            return true;
+        }
+    }
+    index = buildOnOneThread();
+    return true;
+}
 
-    std::vector<uint8_t> buffer(kIndexReadSize / w * w);
+BookmarkIndex BookmarkScanner::buildOnOneThread() const
+{
+    BookmarkPass pass(m_payloadStart, m_anchorTime);
+    if (!pass.ready()) {
+        return BookmarkIndex();
+    }
+    const size_t w = pass.wordSize();
+    std::vector<uint8_t> buffer(BookmarkPass::readSize(w));
     uint64_t pos = m_payloadStart;
     while (pos < m_payloadEnd) {
         const size_t wanted = static_cast<size_t>(std::min<uint64_t>(buffer.size(), m_payloadEnd - pos));
@@ -245,58 +166,39 @@ BookmarkIndex BookmarkScanner::build() const
                       static_cast<unsigned long long>(pos));
             break;
         }
-        size_t p = 0;
-        while (p < got) {
-            const uint64_t threshold =
-                anchorTime == 0 ? 1 : saturatingAdd(anchorTime, RawFileReader::bookmark_period_us);
-            uint64_t before = 0;
-            uint32_t wordEvents = 0;
-            // Until a first event shows that the stream's time and row are known.
-            const bool careful = anchorTime == 0 || count == 0;
-            const size_t q = advanceToTime(*decoder, buffer.data(), pos, p, got, w, threshold, careful,
-                                           before, wordEvents, tail);
-            count += before;
-            if (q == got) {
-                break;
-            }
-            const uint64_t t = decoder->getLastTimestamp();
-            if (anchorTime != 0) {
-                index.append({anchorPos, 0, anchorTime, anchorCount});
-                anchorPos = pos + q;
-                anchorCount = count;
-            }
-            anchorTime = t;
-            count += wordEvents;
-            p = q + w;
-        }
+        pass.walk(buffer.data(), pos, got, nullptr);
         pos += got;
     }
-    if (anchorTime == 0) {
-        return index; // no time was ever decoded
+    return pass.finish(m_file, pos);
+}
+
+bool BookmarkScanner::buildInParallel(unsigned threads, BookmarkIndex& index, bool& done) const
+{
+    BookmarkPass pass(m_payloadStart, m_anchorTime);
+    if (!pass.ready()) {
+        return true; // the plain build says why
     }
-    // A payload shorter than one period still needs its start.
-    if (index.empty()) {
-        index.append({anchorPos, 0, anchorTime, anchorCount});
+    ParallelIndexer indexer(m_file, m_payloadStart, m_payloadEnd, m_threading);
+    std::string why;
+    switch (indexer.run(threads, pass, PayloadMap::Entry{m_anchorTime != 0, m_anchorTime}, why)) {
+    case ParallelIndexer::Outcome::Built:
+        index = pass.finish(m_file, m_payloadEnd);
+        done = true;
+        return true;
+    case ParallelIndexer::Outcome::Failed:
+        TARVO_LOG(kError, "Indexing the recording failed: %s.", why.c_str());
+        return false;
+    case ParallelIndexer::Outcome::ReadShort:
+        break;
     }
-    const uint64_t end = tail.endTime(*decoder, m_file, decoder->getLastTimestamp());
-    // The final bookmark needs a time above the others': bookmarks at times the end does not
-    // reach (a TIME_HIGH whose old TIME_LOW was still in force) give way to it.
-    while (index.size() > 1 && index.back().timestamp >= end) {
-        index.dropLast();
-    }
-    if (index.back().timestamp == UINT64_MAX) {
-        TARVO_LOG(kError, "The recording's times reach the end of the 64-bit clock.");
-        index.clear();
-        return index;
-    }
-    index.append({pos, 0, std::max(end, index.back().timestamp + 1), count});
-    return index;
+    return true;
 }
 
 bool BookmarkScanner::countRange(Decoder& decoder, uint64_t from, uint64_t to, uint64_t& events) const
 {
     const size_t w = std::max<size_t>(1, decoder.getRawEventSize());
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(kIndexReadSize, to - from)) / w * w);
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(BookmarkPass::readSize(w), to - from)) /
+                               w * w);
     events = 0;
     while (from < to) {
         const size_t wanted = static_cast<size_t>(std::min<uint64_t>(bytes.size(), to - from));

@@ -101,7 +101,9 @@ bool RawFileReader::Private::load()
                       why.c_str());
             return false;
         }
-        loadOrBuildIndex();
+        if (!loadOrBuildIndex()) {
+            return false;
+        }
     }
     if (index.empty()) {
         TARVO_LOG(kError, "Loading raw file failed. There is no data in the file.");
@@ -116,21 +118,24 @@ bool RawFileReader::Private::load()
     return true;
 }
 
-void RawFileReader::Private::loadOrBuildIndex()
+bool RawFileReader::Private::loadOrBuildIndex()
 {
     const BookmarkScanner scanner(file, payloadStart, payloadEnd, fileInfo.dvs_start_timestamp);
     const BookmarkIndex::Recording facts = recordingFacts();
     struct stat markInfo = {};
     if (::lstat(markPath.c_str(), &markInfo) == 0) {
         if (index.load(markPath, facts) && scanner.verify(index)) {
-            return;
+            return true;
         }
         TARVO_LOG(kWarning, "Bookmark file check failed, re-initialize bookmarks.");
     }
-    index = scanner.build();
+    if (!scanner.build(index)) {
+        return false;
+    }
     if (!index.empty()) {
         index.save(markPath, facts);
     }
+    return true;
 }
 
 void RawFileReader::Private::resetDecoder()

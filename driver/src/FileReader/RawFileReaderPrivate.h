@@ -87,7 +87,8 @@ struct RawFileReader::Private
 
 private:
     BookmarkIndex::Recording recordingFacts() const;
-    void loadOrBuildIndex();
+    // False when the index could not be built (the reason is logged).
+    bool loadOrBuildIndex();
     void resetDecoder();
     // Puts the decoder at bookmark i with the stream state it has there.
     void resumeAt(size_t i);

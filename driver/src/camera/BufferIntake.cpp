@@ -20,20 +20,26 @@ void BufferIntake::start(Sensor& sensor, std::function<bool()> connected)
         m_lost = false;
     }
     m_dropped = 0;
+    m_arrivals = 0;
     m_stopRequested = false;
     m_thread = std::thread([this, &sensor, connected = std::move(connected)] { run(sensor, connected); });
 }
 
 void BufferIntake::stop()
 {
+    finish();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_queue.clear();
+    m_queuedBytes = 0;
+}
+
+void BufferIntake::finish()
+{
     m_stopRequested = true;
     if (m_thread.joinable()) {
         m_thread.join();
     }
     end(false);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_queue.clear();
-    m_queuedBytes = 0;
 }
 
 void BufferIntake::run(Sensor& sensor, const std::function<bool()>& connected)
@@ -48,14 +54,15 @@ void BufferIntake::run(Sensor& sensor, const std::function<bool()>& connected)
             }
             continue;
         }
+        const uint64_t arrival = m_arrivals++;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_queuedBytes + (*buffer)->size() > kMaxQueuedBytes) {
+            if (m_queuedBytes + (*buffer)->size() > m_maxQueuedBytes) {
                 ++m_dropped;
                 continue;
             }
             m_queuedBytes += (*buffer)->size();
-            m_queue.push_back(*buffer);
+            m_queue.push_back({*buffer, arrival});
         }
         m_changed.notify_one();
     }
@@ -76,15 +83,22 @@ void BufferIntake::end(bool lost)
 
 BufferIntake::Buffer BufferIntake::next()
 {
+    uint64_t arrival = 0;
+    return next(arrival);
+}
+
+BufferIntake::Buffer BufferIntake::next(uint64_t& arrival)
+{
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_queue.empty() || m_ended; });
     if (m_queue.empty()) {
         return nullptr;
     }
-    Buffer buffer = std::move(m_queue.front());
+    Arrived oldest = std::move(m_queue.front());
     m_queue.pop_front();
-    m_queuedBytes -= buffer->size();
-    return buffer;
+    m_queuedBytes -= oldest.buffer->size();
+    arrival = oldest.arrival;
+    return std::move(oldest.buffer);
 }
 
 bool BufferIntake::deviceLost() const

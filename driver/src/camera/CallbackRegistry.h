@@ -41,6 +41,20 @@ public:
         return m_callbacks.erase(id) != 0;
     }
 
+    // Removes every callback; ids go on counting from where they were.
+    void clear()
+    {
+        refuseInsideDispatch();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_callbacks.clear();
+    }
+
+    bool empty()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_callbacks.empty();
+    }
+
     template <class... Args> void dispatch(Args... args)
     {
         std::lock_guard<std::mutex> lock(m_mutex);

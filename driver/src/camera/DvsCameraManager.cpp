@@ -5,6 +5,7 @@
 #include "TarvoDriver/FusionCamera.h"
 #include "TarvoHal/EthInterface.h"
 #include "TarvoHal/UsbInterface.h"
+#include "camera/DuetCamera.h"
 #include "camera/PropheseeEVK4.h"
 #include "camera/PropheseeEVK5.h"
 #include "camera/TarvoKestrel.h"
@@ -13,10 +14,6 @@ namespace tarvo {
 namespace {
 
 constexpr const char* kLogSource = "src/camera/DvsCameraManager";
-
-// The USB ids of the fusion camera, which its device class will carry as class constants.
-constexpr uint16_t kDuetVendorId = 0x2207;
-constexpr uint16_t kDuetProductId = 0x0006;
 
 using CameraMaker = std::shared_ptr<DvsCamera> (*)(const CameraDescription&);
 
@@ -61,11 +58,6 @@ std::vector<CameraDescription> DvsCameraManager::getCameraDescs()
     for (const auto& [serial, camera] : m_fusionCameras) {
         descriptions.push_back(camera->getDescription());
     }
-    for (const auto& [serial, description] : m_fusionFound) {
-        if (m_fusionCameras.count(serial) == 0) {
-            descriptions.push_back(description);
-        }
-    }
     return descriptions;
 }
 
@@ -108,12 +100,11 @@ uint64_t DvsCameraManager::findCameras()
 uint64_t DvsCameraManager::findCameras(CAMERA_TYPE type)
 {
     if (type == TARVO_DUET) {
-        // No fusion device class exists yet: the search counts the fusion cameras and keeps
-        // their descriptions, and openFusionCamera finds no object to open.
-        const auto found = UsbInterface::findUsbFusionCamera(kDuetVendorId, kDuetProductId);
-        m_fusionFound.clear();
+        const auto found = UsbInterface::findUsbFusionCamera(DuetCamera::vendorId, DuetCamera::productId);
         for (const CameraDescription& description : found) {
-            m_fusionFound.emplace(description.serial, description);
+            if (m_fusionCameras.count(description.serial) == 0) {
+                m_fusionCameras.emplace(description.serial, std::make_shared<DuetCamera>(description));
+            }
         }
         return found.size();
     }

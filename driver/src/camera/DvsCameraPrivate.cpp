@@ -29,8 +29,7 @@ DvsCameraPrivate::~DvsCameraPrivate()
 {
     stopStreaming();
     joinEndedThreads();
-    std::lock_guard<std::mutex> lock(m_statisticMutex);
-    m_statisticCallback = nullptr;
+    m_statistics.set(nullptr);
 }
 
 bool DvsCameraPrivate::isConnected() const
@@ -243,22 +242,12 @@ void DvsCameraPrivate::statisticTick()
                   m_description.serial.c_str(), static_cast<unsigned long long>(dropped - m_droppedReported));
         m_droppedReported = dropped;
     }
-    StatisticInfoCallback callback;
-    {
-        std::lock_guard<std::mutex> lock(m_statisticMutex);
-        callback = m_statisticCallback;
-    }
-    if (callback) {
-        const uint64_t eventRate = m_decoder->getEventRate();
-        const uint64_t dataRate = m_decoder->getDataRate();
-        callback(VxStatisticInfo(dataRate, eventRate));
-    }
+    m_statistics.report(*m_decoder);
 }
 
 void DvsCameraPrivate::setStatisticInfoCallback(StatisticInfoCallback callback)
 {
-    std::lock_guard<std::mutex> lock(m_statisticMutex);
-    m_statisticCallback = std::move(callback);
+    m_statistics.set(std::move(callback));
 }
 
 uint64_t DvsCameraPrivate::getDroppedBufferCount() const

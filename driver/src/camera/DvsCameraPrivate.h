@@ -9,6 +9,7 @@
 #include "camera/CallbackRegistry.h"
 #include "camera/EventBatcher.h"
 #include "camera/PeriodicThread.h"
+#include "camera/StatisticSlot.h"
 #include "sensor/Sensor.h"
 
 #include <atomic>
@@ -122,8 +123,7 @@ private:
     uint64_t m_droppedReported = 0; // as far as the statistic thread has logged (its own)
 
     PeriodicThread m_statisticThread;
-    std::mutex m_statisticMutex; // guards m_statisticCallback
-    StatisticInfoCallback m_statisticCallback;
+    StatisticSlot m_statistics;
 };
 
 } // namespace tarvo

@@ -76,14 +76,7 @@ int DvsEventCamera::init()
         return -1;
     }
     auto sensor = std::make_unique<Imx6x6Sensor>();
-    const auto registers = m_registerController;
-    sensor->setApplyRegisterOperationSequenceCallback([registers](const RegisterOperationList& operations) {
-        return registers->ApplyRegisterOperationSequence(operations);
-    });
-    sensor->setWriteRegisterFieldCallback(
-        [registers](const std::string& reg, const std::string& field, uint32_t value) {
-            return registers->writeRegisterField(reg, field, value);
-        });
+    sensor->useRegisters(m_registerController);
     bool broughtUp = false;
     try {
         broughtUp = sensor->init(transport) == 0;

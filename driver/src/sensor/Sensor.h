@@ -2,6 +2,7 @@
 
 #include "TarvoHal/EventStream.h"
 #include "TarvoHal/Interface.h"
+#include "TarvoHal/RegisterController.h"
 #include "TarvoHal/RegisterOperation.h"
 
 #include <cstdint>
@@ -22,6 +23,7 @@ public:
     using WriteRegisterFieldCallback =
         std::function<bool(const std::string& reg, const std::string& field, uint32_t value)>;
     using ApplySequenceCallback = std::function<bool(const RegisterOperationList& operations)>;
+    using WriteRegisterCallback = std::function<bool(const std::string& reg, uint32_t value)>;
 
     virtual ~Sensor();
 
@@ -32,6 +34,11 @@ public:
 
     void setWriteRegisterFieldCallback(WriteRegisterFieldCallback callback);
     void setApplyRegisterOperationSequenceCallback(ApplySequenceCallback callback);
+    // Whole registers written over the control endpoint (the frame sensor's way).
+    void setWriteRegisterCallback(WriteRegisterCallback callback);
+    // Gives the sensor all three accesses of `registers`: sequences, field writes and control
+    // writes of whole registers.
+    void useRegisters(const std::shared_ptr<RegisterController>& registers);
 
     // Waits for the next raw buffer of the stream (up to the transport's time-out): the buffer,
     // or nothing when none came. Called on the stream thread.
@@ -43,6 +50,7 @@ protected:
     std::unique_ptr<EventStream> m_eventStream;
     WriteRegisterFieldCallback m_writeRegisterField;
     ApplySequenceCallback m_applySequence;
+    WriteRegisterCallback m_writeRegister;
     bool m_inited = false;
 };
 

@@ -7,6 +7,7 @@
 
 extern "C" {
 #include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
 }
 
 #include <cstdio>
@@ -63,6 +64,7 @@ struct DataToVideoConverter::Private
     CodecContextPtr jpegContext;
     std::string jpegOutputPath;
     int64_t jpegPictures = 0;
+    std::string encoderPreset;
 
     void makeScaler();
     int openVideoEncoder();
@@ -104,6 +106,9 @@ int DataToVideoConverter::Private::openVideoEncoder()
     context->bit_rate = kBitRate;
     // MP4 keeps the parameter sets in the container header.
     context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (!encoderPreset.empty() && av_opt_set(context->priv_data, "preset", encoderPreset.c_str(), 0) < 0) {
+        TARVO_LOG(kWarning, "The encoder %s has no preset %s", videoCodec->name, encoderPreset.c_str());
+    }
     return avcodec_open2(context, videoCodec, nullptr) < 0 ? -1 : 0;
 }
 
@@ -177,6 +182,11 @@ void DataToVideoConverter::setConverterFrameSize(int srcHeight, int srcWidth, in
     p.dstHeight = dstHeight;
     p.dstWidth = dstWidth;
     p.makeScaler();
+}
+
+void DataToVideoConverter::setEncoderPreset(const std::string& preset)
+{
+    m_private->encoderPreset = preset;
 }
 
 int DataToVideoConverter::initVideoConverter()

@@ -44,6 +44,8 @@ DeviceConfig defaultsFor(DeviceKind kind)
         config.serial = "DUET-0001";
         config.productName = "Duet";
         config.manufacturer = "Tarvo";
+        // The camera's own form of firmware text, which the viewer checks for its version.
+        config.firmwareVersion = "Duet_V1.7.10";
         config.vendorId = 0x2207;
         config.productId = 0x0006;
         config.triggerHz = 0;
