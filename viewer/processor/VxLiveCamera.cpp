@@ -54,11 +54,7 @@ VxJobOutcome VxLiveCamera::openCamera(const tarvo::CameraDescription& descriptio
         m_manager.updateCameras();
         m_fusionCamera = m_manager.openFusionCamera(description.serial);
         if (!m_fusionCamera) {
-            // Until the driver has a fusion device class, the manager lists fusion cameras but
-            // hands none out.
-            return VxJobOutcome::failed(trap.lastError().isEmpty()
-                                            ? tr("This version cannot open fusion cameras yet.")
-                                            : trap.lastError());
+            return VxJobOutcome::failed(trap.lastError());
         }
         return VxJobOutcome::succeeded();
     }

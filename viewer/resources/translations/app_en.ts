@@ -1225,10 +1225,6 @@ Device &gt; Open Camera a camera.
 <context>
     <name>VxLiveCamera</name>
     <message>
-        <source>This version cannot open fusion cameras yet.</source>
-        <translation>This version cannot open fusion cameras yet.</translation>
-    </message>
-    <message>
         <source>Camera connection lost.</source>
         <translation>Camera connection lost.</translation>
     </message>

@@ -1225,10 +1225,6 @@ Device &gt; Open Camera a camera.
 <context>
     <name>VxLiveCamera</name>
     <message>
-        <source>This version cannot open fusion cameras yet.</source>
-        <translation>此版本暂不能打开融合相机。</translation>
-    </message>
-    <message>
         <source>Camera connection lost.</source>
         <translation>相机连接已断开。</translation>
     </message>
