@@ -30,6 +30,17 @@ AppCommandLine AppCommandLine::parse(const QStringList& arguments, bool qtOption
         } else if (argument == "-v" || argument == "--version") {
             result.m_action = Action::ShowVersion;
             return result;
+        } else if (argument == "--camera" || argument.startsWith("--camera=")) {
+            const bool joined = argument.startsWith("--camera=");
+            if (joined) {
+                result.m_camera = argument.section('=', 1, -1);
+            } else if (i + 1 < arguments.size()) {
+                result.m_camera = arguments.at(++i);
+            }
+            if (result.m_camera.isEmpty() && qtOptionsRemoved) {
+                result.fail(tr("%1: --camera needs the serial of a camera").arg(kProgram));
+                return result;
+            }
         } else if (qtOptionsRemoved) {
             result.fail(tr("%1: unknown option '%2'").arg(kProgram, argument));
             return result;
@@ -41,6 +52,10 @@ AppCommandLine AppCommandLine::parse(const QStringList& arguments, bool qtOption
     }
     if (positional.size() > 1) {
         result.fail(tr("%1: give one recording at most, not %2").arg(kProgram).arg(positional.size()));
+        return result;
+    }
+    if (!positional.isEmpty() && !result.m_camera.isEmpty()) {
+        result.fail(tr("%1: give a recording or a camera, not both").arg(kProgram));
         return result;
     }
     if (!positional.isEmpty()) {
@@ -78,16 +93,19 @@ int AppCommandLine::answerConsoleOptions(int argc, char* argv[])
 
 QString AppCommandLine::helpText()
 {
-    return tr("Usage: %1 [RECORDING.raw]\n"
+    return tr("Usage: %1 [RECORDING.raw | --camera SERIAL]\n"
               "\n"
               "Plays event camera recordings (RAW files): step through them, pick a range, export it\n"
-              "to an MP4 video or cut it into a new recording.\n"
+              "to an MP4 video or cut it into a new recording. Shows event cameras live.\n"
               "\n"
-              "  RECORDING.raw  a recording to open; it plays at once\n"
-              "  -h, --help     show this help and exit\n"
-              "  -v, --version  show the version and exit\n"
+              "  RECORDING.raw    a recording to open; it plays at once\n"
+              "  --camera SERIAL  a camera to open; it shows live once it is up (Device > Open\n"
+              "                   Camera lists the cameras attached and their serials)\n"
+              "  -h, --help       show this help and exit\n"
+              "  -v, --version    show the version and exit\n"
               "\n"
-              "Without a recording the window starts empty: File > Open Recording opens one.\n")
+              "Without either the window starts empty: File > Open Recording opens a recording,\n"
+              "Device > Open Camera a camera.\n")
         .arg(kProgram);
 }
 

@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// The viewer's command line: `TarvoScope [RECORDING.raw]`, plus --help and --version, which
-// answer on the console without a window or a display.
+// The viewer's command line: `TarvoScope [RECORDING.raw | --camera SERIAL]`, plus --help and
+// --version, which answer on the console without a window or a display.
 class AppCommandLine
 {
     Q_DECLARE_TR_FUNCTIONS(AppCommandLine)
@@ -31,6 +31,8 @@ public:
     Action action() const { return m_action; }
     // The recording to open, as an absolute path; empty when none was given.
     QString recording() const { return m_recording; }
+    // The serial of the camera to open; empty when none was given.
+    QString camera() const { return m_camera; }
     // What was wrong with the command line and where to find help, for Action::Fail.
     QString error() const { return m_error; }
 
@@ -42,5 +44,6 @@ private:
 
     Action m_action = Action::Run;
     QString m_recording;
+    QString m_camera;
     QString m_error;
 };

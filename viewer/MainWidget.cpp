@@ -3,21 +3,30 @@
 
 #include "AppConfig.h"
 #include "AppStartup.h"
+#include "CamerasList.h"
+#include "ShowCameraInfoUI.h"
 #include "ShowImageForm.h"
 #include "SidebarApsSettingUI.h"
 #include "SidebarCameraSettingUI.h"
 #include "SidebarDvsSettingUI.h"
 #include "VXMessageBox.h"
+#include "VxEthCameraConfigTool.h"
 #include "VxEventProcessor.h"
 #include "VxFilePathReminderForm.h"
+#include "VxFileRecorder.h"
+#include "VxFirmwareVersion.h"
 #include "VxGeneralSetting.h"
 #include "VxGraphicsView.h"
+#include "VxLiveCamera.h"
 #include "VxRangeFileDialog.h"
 #include "VxRecordingFiles.h"
 #include "VxThreeHandleSlider.h"
 #include "VxToolTip.h"
 #include "WaitingWin.h"
 #include "WidgetWindowAgent.h"
+
+#include "TarvoDriver/DvsCamera.h"
+#include "TarvoDriver/RecordingNames.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,8 +45,10 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QUrl>
 
+#include <chrono>
 #include <limits>
 
 namespace {
@@ -76,6 +87,11 @@ MainWidget::MainWidget(QWidget* parent)
 
     qRegisterMetaType<VxMessageType>("VxMessageType");
     m_eventProcessor = new VxEventProcessor(AppConfig::instance());
+    m_live = new VxLiveCamera(m_eventProcessor);
+    m_fileRecorder = new VxFileRecorder(this);
+    m_recordingTimer = new QTimer(this);
+    m_recordingTimer->setInterval(1000);
+    connect(m_recordingTimer, &QTimer::timeout, this, &MainWidget::slotRecordingTick);
 
     m_slider = new VxThreeHandleSlider(Qt::Horizontal, this);
     m_slider->setObjectName("time_slider");
@@ -100,14 +116,12 @@ MainWidget::MainWidget(QWidget* parent)
     connectEngine();
 
     setPlaybackEnabled(false);
-    // The camera commands and the stream choice come with the live camera view; until then they
-    // are shown greyed rather than doing nothing when used.
+    // Recording needs a live camera; the choice of stream comes with the fusion view. Both are
+    // greyed rather than doing nothing when used.
     m_ui->pb_record->setEnabled(false);
     m_ui->pb_viewer_type->setEnabled(false);
-    for (MenuCommand command :
-         {MenuCommand::OpenCamera, MenuCommand::CameraInfo, MenuCommand::IpConfiguration}) {
-        menuAction(command)->setEnabled(false);
-    }
+    m_ui->lb_status_dropped->hide();
+    updateCameraCommands();
     m_restartLauncher = [] { return QProcess::startDetached(QCoreApplication::applicationFilePath(), {}); };
     m_appConfig = AppConfig::instance();
     m_ui->widget_show_image->setBackgroundColor(m_appConfig->backgroundColor());
@@ -115,6 +129,12 @@ MainWidget::MainWidget(QWidget* parent)
 
 MainWidget::~MainWidget()
 {
+    // A recording ends while the camera still streams: the file gets everything until now.
+    m_fileRecorder->finish();
+    disarmTriggerRecording();
+    // The live loop counts into the engine: it ends, and the camera stops, first.
+    delete m_live;
+    m_live = nullptr;
     // The engine joins its threads; its queued signals to the widgets die with it.
     delete m_eventProcessor;
     m_eventProcessor = nullptr;
@@ -201,6 +221,8 @@ void MainWidget::createMenus()
     addMenuCommand(m_menuHelp, MenuCommand::AboutUs, tr("About us"), ":/img/icon/icon_about.svg");
     m_ui->pb_menu_help->setMenu(m_menuHelp);
 
+    // A new user finds the attached cameras right in the menu.
+    connect(m_menuDevice, &QMenu::aboutToShow, this, &MainWidget::listFoundCameras);
     for (QMenu* menu : {m_menuFile, m_menuDevice, m_menuTools, m_menuSetting, m_menuHelp}) {
         connect(menu, &QMenu::triggered, this, &MainWidget::openActionSlot);
     }
@@ -217,6 +239,32 @@ void MainWidget::releaseMenuButton(QPushButton* button)
     const bool under = button->rect().contains(button->mapFromGlobal(QCursor::pos()));
     button->setAttribute(Qt::WA_UnderMouse, under);
     button->update();
+}
+
+void MainWidget::listFoundCameras()
+{
+    for (QAction* action : std::as_const(m_foundCameraActions)) {
+        m_commandActions.removeOne(action);
+        m_menuDevice->removeAction(action);
+        delete action;
+    }
+    m_foundCameraActions.clear();
+    m_foundCameraActions.append(m_menuDevice->addSeparator());
+    const std::vector<tarvo::CameraDescription> cameras = m_live->searchCameras();
+    if (cameras.empty()) {
+        QAction* none = m_menuDevice->addAction(tr("No camera found"));
+        none->setEnabled(false);
+        m_foundCameraActions.append(none);
+        return;
+    }
+    for (const tarvo::CameraDescription& camera : cameras) {
+        const QString serial = QString::fromStdString(camera.serial);
+        QAction* action =
+            addMenuCommand(m_menuDevice, MenuCommand::OpenFoundCamera,
+                           serial + "   " + CamerasList::describe(camera), ":/img/assets/btn_camera.svg");
+        action->setProperty("serial", serial);
+        m_foundCameraActions.append(action);
+    }
 }
 
 void MainWidget::createSidePanels()
@@ -264,7 +312,14 @@ void MainWidget::connectEngine()
     connect(this, &MainWidget::signalExportVideo, engine, &VxEventProcessor::slotExportVideo);
     connect(this, &MainWidget::signalCutRawFile, engine, &VxEventProcessor::slotCutRawFile);
 
-    connect(m_ui->pb_play, &QPushButton::toggled, engine, &VxEventProcessor::slotPlaybackCtrl);
+    // The play button drives the engine for recordings; for a live camera on_pb_play_clicked
+    // starts and stops the camera.
+    connect(m_ui->pb_play, &QPushButton::toggled, this, [this](bool on) {
+        if (!isLiveType()) {
+            emit signalPlaybackCtrl(on);
+        }
+    });
+    connect(this, &MainWidget::signalPlaybackCtrl, engine, &VxEventProcessor::slotPlaybackCtrl);
     connect(m_ui->pb_prv, &QPushButton::pressed, engine, &VxEventProcessor::preFrame);
     connect(m_ui->pb_next, &QPushButton::pressed, engine, &VxEventProcessor::nextFrame);
     connect(m_ui->pb_stop, &QPushButton::pressed, engine, &VxEventProcessor::slotPlaybackReset);
@@ -309,6 +364,16 @@ void MainWidget::connectEngine()
     connect(view, &VxGraphicsView::signalPixelHovered, this, &MainWidget::slotPixelHovered);
     connect(view, &VxGraphicsView::signalHoverLeft, this, &MainWidget::slotHoverLeft);
 
+    connect(m_live, &VxLiveCamera::signalOpenFinished, this, &MainWidget::slotCameraOpenFinished, queued);
+    connect(m_live, &VxLiveCamera::signalStatistics, this, &MainWidget::slotLiveStatistics, queued);
+    connect(m_live, &VxLiveCamera::signalLiveEnded, this, &MainWidget::slotLiveEnded, queued);
+    connect(m_live, &VxLiveCamera::signalFramePresented, this, &MainWidget::triggerEventsToShow, queued);
+    // Trigger edges arrive on the camera's stream thread; the recorder takes them in this one.
+    connect(this, &MainWidget::signalRecByTime, m_fileRecorder,
+            qOverload<uint32_t, QString>(&VxFileRecorder::startRecording), queued);
+    connect(m_fileRecorder, &VxFileRecorder::signalShowLeftBottomTips, this,
+            &MainWidget::slotShowLeftBottomTips, queued);
+
     connect(this, &MainWidget::triggerEventsToShow, this, qOverload<>(&MainWidget::getEventsToShow));
     connect(this, &MainWidget::triggerShowPixmap, this, qOverload<QPixmap*>(&MainWidget::getEventsToShow));
     connect(this, &MainWidget::setShowCameraLiveUI, this, &MainWidget::showCameraPlayingUI);
@@ -343,6 +408,9 @@ void MainWidget::openActionSlot(QAction* action)
     case MenuCommand::OpenCamera:
         slotOpenCamera();
         break;
+    case MenuCommand::OpenFoundCamera:
+        openCamera(action->property("serial").toString());
+        break;
     case MenuCommand::CameraInfo:
         slotShowCameraInfo();
         break;
@@ -373,10 +441,8 @@ void MainWidget::slotOpenRecording()
 
 void MainWidget::openRecording(const QString& path)
 {
-    // A live camera stops before a recording takes the view.
-    if (m_viewerType == ViewerDvsCamera || m_viewerType == ViewerFusionCamera) {
-        on_pb_play_clicked(false);
-    }
+    // A live camera stops and is let go before a recording takes the view.
+    closeCamera();
     const QFileInfo file(path);
     m_appConfig->setInputRawFilePath(file.absolutePath());
     // A recording has no camera settings.
@@ -480,24 +546,378 @@ void MainWidget::slotCutRecording()
     }
 }
 
-// Cameras, recording and the camera dialogs come with the camera support; their entries and
-// buttons are in place and do nothing yet.
-void MainWidget::slotOpenCamera() {}
-void MainWidget::slotShowCameraInfo() {}
-void MainWidget::slotShowToolIPConfig() {}
-void MainWidget::initDvsCameraSettings() {}
-void MainWidget::on_pb_record_clicked() {}
+// ---- cameras --------------------------------------------------------------------------------
+
+void MainWidget::updateCameraCommands()
+{
+    // Camera Info describes the open camera; without one it has nothing to show.
+    menuAction(MenuCommand::CameraInfo)->setEnabled(m_live->hasCamera());
+}
+
+void MainWidget::slotOpenCamera()
+{
+    const std::vector<tarvo::CameraDescription> cameras = m_live->searchCameras();
+    CamerasList list(cameras, this);
+    // Cancelling leaves whatever plays playing.
+    if (list.exec() != QDialog::Accepted || list.selectedIndex() < 0) {
+        return;
+    }
+    openCameraDescription(cameras[size_t(list.selectedIndex())]);
+}
+
+void MainWidget::openCamera(const QString& serial)
+{
+    for (const tarvo::CameraDescription& camera : m_live->searchCameras()) {
+        if (QString::fromStdString(camera.serial) == serial) {
+            openCameraDescription(camera);
+            return;
+        }
+    }
+    slotShowLeftBottomTips(
+        tr("There is no camera with serial %1; the Device menu lists the cameras attached.").arg(serial),
+        VxMessageType::Error, QString());
+}
+
+void MainWidget::openCameraDescription(const tarvo::CameraDescription& camera)
+{
+    if (m_live->isOpening()) {
+        return;
+    }
+    // Whatever plays stops: the live view of another camera, or a recording.
+    if (isLiveType()) {
+        stopLiveView();
+    } else if (m_ui->pb_play->isChecked()) {
+        m_ui->pb_play->click();
+    }
+    emit signalOpenRawFile(QString());
+    emit signalOpenFusionFile(QString());
+    m_dvsPanel->clearCamera();
+    m_apsPanel->clearCamera();
+    clearRecordingDisplays();
+    setRecordingCommandsVisible(false);
+    setPlaybackEnabled(false);
+    m_ui->lb_viewer_file_name->clear();
+    qDebug() << "Select camera: " << QString::fromStdString(camera.serial)
+             << " product: " << QString::fromStdString(camera.productName);
+    const bool fusion = camera.productName == "Duet";
+    m_viewerType = fusion ? ViewerFusionCamera : ViewerDvsCamera;
+    m_showType = fusion ? tarvo::DVS_APS_STREAM : tarvo::DVS_STREAM;
+    m_ui->pb_viewer_type->setProperty("type", fusion ? "fusion" : "dvs");
+    repolish(m_ui->pb_viewer_type);
+    // The slow rate applies to recordings only.
+    m_cameraPanel->setSlowRateEnabled(false);
+    beginCameraOpening(camera);
+}
+
+void MainWidget::beginCameraOpening(const tarvo::CameraDescription& camera)
+{
+    if (!m_live->open(camera)) {
+        return;
+    }
+    updateCameraCommands();
+    // Nothing else may be asked of the window while the camera comes up.
+    m_waitingWin->setWindowModality(Qt::ApplicationModal);
+    slotSetWaitWinStatus(true);
+}
+
+void MainWidget::slotCameraOpenFinished(bool opened, QString reason)
+{
+    slotSetWaitWinStatus(false);
+    m_waitingWin->setWindowModality(Qt::NonModal);
+    // A recording took the window while the camera came up: the camera is not wanted any more.
+    if (!isLiveType()) {
+        m_live->release();
+        updateCameraCommands();
+        return;
+    }
+    updateCameraCommands();
+    const tarvo::CameraDescription camera = m_live->description();
+    const QString serial = QString::fromStdString(camera.serial);
+    if (!opened) {
+        QString text = tr("Open camera: ") + serial + tr("failed.");
+        if (!reason.isEmpty()) {
+            text += " " + reason;
+        }
+        slotShowLeftBottomTips(text, VxMessageType::Error, QString());
+        return;
+    }
+    if (m_viewerType == ViewerFusionCamera) {
+        if (!VxFirmwareVersion::isUpToDate(QString::fromStdString(camera.firmwareVersion))) {
+            qDebug() << "The Duet camera firmware needs to be upgraded:"
+                     << QString::fromStdString(camera.firmwareVersion);
+            slotShowLeftBottomTips(tr("The Duet camera firmware needs to be upgraded!"),
+                                   VxMessageType::Warning, QString());
+        }
+    }
+    emit setShowCameraLiveUI(true);
+    emit resetShowCameraFormTitle(true);
+    emit toShowCameraSerial(serial);
+    if (m_viewerType == ViewerDvsCamera) {
+        // The side bar's sensor settings of this camera (an event camera has no frame sensor).
+        m_dvsPanel->setCamera(m_live->dvsCamera());
+        m_apsPanel->setCamera(m_live->dvsCamera());
+        initDvsCameraSettings();
+    }
+    if (!m_ui->pb_play->isChecked()) {
+        m_ui->pb_play->click();
+    }
+}
 
 void MainWidget::on_pb_play_clicked(bool checked)
 {
     // Recordings play through the toggled connection to the engine; this is the live camera's.
-    Q_UNUSED(checked);
+    if (m_viewerType == ViewerDvsCamera) {
+        playEventCamera(checked);
+    } else if (m_viewerType == ViewerFusionCamera) {
+        playFusionCamera(checked);
+    }
+}
+
+void MainWidget::playEventCamera(bool on)
+{
+    if (!m_live->hasCamera() || !m_live->isConnected()) {
+        qDebug() << "Please connect camera first.";
+        m_ui->pb_play->setChecked(false);
+        slotShowLeftBottomTips(tr("Please connect camera first."), VxMessageType::Warning, QString());
+        return;
+    }
+    if (!on) {
+        stopLiveView();
+        qDebug() << "stop camera.";
+        return;
+    }
+    if (!m_live->isReady()) {
+        // A stopped camera goes through its bring-up again; the play button follows once it is up.
+        m_ui->pb_play->setChecked(false);
+        beginCameraOpening(m_live->description());
+        return;
+    }
+    if (!m_live->start()) {
+        qDebug() << "Please check the camera connection.";
+        m_ui->pb_play->setChecked(false);
+        slotShowLeftBottomTips(tr("The camera did not start. Please check the camera connection."),
+                               VxMessageType::Error, QString());
+        return;
+    }
+    m_ui->pb_play->setChecked(true);
+    m_ui->pb_record->setEnabled(true);
+    showDroppedBuffers(0);
+    qDebug() << "start camera.";
+}
+
+void MainWidget::playFusionCamera(bool on)
+{
+    m_ui->pb_play->setChecked(false);
+    if (!m_live->hasCamera() || !m_live->isConnected()) {
+        qDebug() << "Please connect camera first.";
+        slotShowLeftBottomTips(tr("Please connect camera first."), VxMessageType::Warning, QString());
+        return;
+    }
+    if (on) {
+        slotShowLeftBottomTips(tr("The live view of fusion cameras is not available yet."),
+                               VxMessageType::Warning, QString());
+    }
+}
+
+void MainWidget::stopLiveView()
+{
+    // What was recorded is saved before the stream ends.
+    if (m_recording) {
+        finishManualRecording();
+    }
+    m_fileRecorder->finish();
+    m_live->stop();
+    m_ui->pb_record->setEnabled(false);
+    m_ui->pb_play->setChecked(false);
+    // The rates were the stream's; the dropped buffers stay readable until the next start.
+    m_statusBandwidth.clear();
+    m_statusEventRate.clear();
+    updateStatusBar();
+    showDroppedBuffers(m_droppedBuffers);
+}
+
+void MainWidget::closeCamera()
+{
+    if (!isLiveType()) {
+        return;
+    }
+    stopLiveView();
+    disarmTriggerRecording();
+    m_live->release();
+    m_fileRecorder->setCamera(nullptr);
+    m_ui->label_show_camera_info->clear();
+    m_ui->label_show_timestamp_info->clear();
+    showDroppedBuffers(0);
+    m_cameraPanel->setSlowRateEnabled(true);
+    updateCameraCommands();
+}
+
+void MainWidget::slotLiveStatistics(quint64 bytes_per_second, quint64 events_per_second,
+                                    quint64 dropped_buffers)
+{
+    // A second that ended after the live view did says nothing about it.
+    if (m_viewerType != ViewerDvsCamera || !m_live->isLive()) {
+        return;
+    }
+    m_statusBandwidth = VxLiveCamera::bandwidthText(bytes_per_second);
+    m_statusEventRate = VxLiveCamera::eventRateText(events_per_second);
+    updateStatusBar();
+    showDroppedBuffers(dropped_buffers);
+}
+
+void MainWidget::showDroppedBuffers(uint64_t dropped)
+{
+    QLabel* label = m_ui->lb_status_dropped;
+    // In the warning colour while the count grows: each lost buffer is a gap in the stream.
+    label->setProperty("growing", dropped > m_droppedBuffers);
+    repolish(label);
+    m_droppedBuffers = dropped;
+    label->setText(tr("Dropped buffers: %1").arg(QLocale().toString(qulonglong(dropped))));
+    label->setVisible(dropped > 0);
+}
+
+void MainWidget::slotLiveEnded(QString reason)
+{
+    if (m_viewerType != ViewerDvsCamera) {
+        return;
+    }
+    stopLiveView();
+    slotShowLeftBottomTips(tr("The live view of camera %1 stopped: %2")
+                               .arg(QString::fromStdString(m_live->description().serial), reason),
+                           VxMessageType::Error, QString());
+}
+
+void MainWidget::slotShowCameraInfo()
+{
+    if (!m_live->hasCamera()) {
+        return;
+    }
+    const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
+    ShowCameraInfoUI dialog(this);
+    dialog.setCamera(camera ? camera->getDescription() : m_live->description());
+    dialog.exec();
+}
+
+void MainWidget::slotShowToolIPConfig()
+{
+    VxEthCameraConfigTool dialog(this);
+    connect(&dialog, &VxEthCameraConfigTool::signalShowLeftBottomTips, this,
+            &MainWidget::slotShowLeftBottomTips, Qt::QueuedConnection);
+    dialog.exec();
+    if (dialog.changedAnyCamera()) {
+        // The next search must report the addresses the cameras have now.
+        m_live->forgetCameras();
+    }
+}
+
+// ---- recording ------------------------------------------------------------------------------
+
+void MainWidget::disarmTriggerRecording()
+{
+    const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
+    if (camera && m_triggerCallbackId >= 0) {
+        camera->removeTriggerInCallback(uint32_t(m_triggerCallbackId));
+    }
+    m_triggerCallbackId = -1;
+}
+
+void MainWidget::initDvsCameraSettings()
+{
+    const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
+    if (m_viewerType != ViewerDvsCamera || !camera) {
+        return;
+    }
+    disarmTriggerRecording();
+    m_fileRecorder->setCamera(camera);
+    camera->setFileCacheTime(0, ".");
+    if (!m_appConfig->dvsTriggerInRecEnable()) {
+        return;
+    }
+    const QString folder = m_appConfig->outputRawFilePath();
+    const uint32_t before = std::min<uint32_t>(m_appConfig->dvsBeforeTriggerInSaveTime(), UINT16_MAX);
+    camera->setFileCacheTime(uint16_t(before), folder.toLocal8Bit().toStdString());
+    // Trigger edges reach the stream only while the camera's trigger input is on.
+    if (const std::shared_ptr<tarvo::CameraTool> trigger = camera->getTool(tarvo::TOOL_TRIGGER_IN)) {
+        trigger->setParam("enable", true);
+        m_dvsPanel->slotRefreshConfig();
+    }
+    const bool rising = m_appConfig->dvsTriggerInRecEdgeType() == "Rising Edge";
+    const uint32_t after = m_appConfig->dvsAfterTriggerInSaveTime();
+    const std::string serial = camera->getDescription().serial;
+    // Called on the camera's stream thread: it only names the file and hands it on.
+    m_triggerCallbackId =
+        camera->addTriggerInCallback([this, rising, after, folder, serial](tarvo::EventTriggerIn trigger) {
+            if ((trigger.polarity == 1) != rising) {
+                return;
+            }
+            const std::string name = tarvo::recordingFileName(serial, std::chrono::system_clock::now());
+            emit signalRecByTime(after, folder + "/" + QString::fromStdString(name));
+        });
+}
+
+void MainWidget::on_pb_record_clicked()
+{
+    const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
+    if (m_viewerType != ViewerDvsCamera || !camera || !camera->isConnected() || !m_live->isLive()) {
+        qDebug() << "Please connect camera first.";
+        m_ui->pb_record->setChecked(false);
+        slotShowLeftBottomTips(tr("Please connect camera first."), VxMessageType::Warning, QString());
+        return;
+    }
+    if (m_recording) {
+        qDebug() << "stop recording";
+        finishManualRecording();
+        return;
+    }
+    qDebug() << "start recording...";
+    const std::string name =
+        tarvo::recordingFileName(camera->getDescription().serial, std::chrono::system_clock::now());
+    const QString path = m_appConfig->outputRawFilePath() + "/" + QString::fromStdString(name);
+    if (!m_fileRecorder->startRecording(path)) {
+        m_ui->pb_record->setChecked(false);
+        return;
+    }
+    m_recording = true;
+    m_ui->pb_record->setChecked(true);
+    m_recordingClock.start();
+    m_recordingTimer->start();
+    slotRecordingTick();
+}
+
+void MainWidget::finishManualRecording()
+{
+    m_recording = false;
+    m_recordingTimer->stop();
+    m_ui->pb_record->setChecked(false);
+    m_ui->lb_recoding_time->clear();
+    m_fileRecorder->stopRecording();
+}
+
+void MainWidget::slotRecordingTick()
+{
+    if (!m_recording) {
+        return;
+    }
+    const tarvo::RecordingStatus status = m_fileRecorder->status();
+    // The driver ended the recording on a failed write; stopping it tells the user why.
+    if (status.fault != tarvo::RecordingFault::None) {
+        finishManualRecording();
+        return;
+    }
+    const qint64 seconds = m_recordingClock.elapsed() / 1000;
+    const QString elapsed = QString("%1:%2:%3")
+                                .arg(seconds / 3600, 2, 10, QChar('0'))
+                                .arg(seconds / 60 % 60, 2, 10, QChar('0'))
+                                .arg(seconds % 60, 2, 10, QChar('0'));
+    m_ui->lb_recoding_time->setText(
+        elapsed + "  " + QLocale().formattedDataSize(qint64(VxFileRecorder::recordedBytes(status))));
 }
 
 void MainWidget::getEventsToShow()
 {
-    if (m_viewerType == ViewerDvsCamera) {
-        m_eventProcessor->showLatest();
+    // The live loop has presented a new picture: the counts under the mouse follow it.
+    if (m_viewerType == ViewerDvsCamera && m_hovering) {
+        updatePixelStatus();
     }
 }
 
@@ -579,6 +999,8 @@ void MainWidget::showCameraPlayingUI(bool playing)
 {
     setPlaybackEnabled(!playing);
     if (playing) {
+        // The live view keeps its play button: it starts and stops the camera.
+        m_ui->pb_play->setEnabled(true);
         m_ui->label_time->setText("--/--");
     }
 }
@@ -625,8 +1047,8 @@ void MainWidget::updateStatusBar()
 {
     QStringList parts;
     for (const QString* part : {&m_statusCamera, &m_statusBandwidth, &m_statusEventRate, &m_statusOther}) {
-        if (!part->isEmpty()) {
-            parts << *part;
+        if (!part->trimmed().isEmpty()) {
+            parts << part->trimmed();
         }
     }
     m_ui->lb_status_bar->setText(parts.join(QStringLiteral("  |  ")));
@@ -757,6 +1179,7 @@ void MainWidget::slotAccumulationTimeChanged(uint64_t time_us)
 {
     m_accTimeUs = time_us;
     m_eventProcessor->setAccTime(time_us);
+    m_live->setBatchTime(time_us);
     if (m_viewerType == ViewerRawFile && m_eventProcessor->hasFile() && !m_eventProcessor->isPlaying()) {
         m_eventProcessor->setPlayPos(m_eventProcessor->currentTimestamp());
     }
@@ -766,6 +1189,7 @@ void MainWidget::slotFrameRateChanged(uint32_t fps)
 {
     m_liveFps = uint16_t(std::min<uint32_t>(fps, std::numeric_limits<uint16_t>::max()));
     m_eventProcessor->setFps(int(fps));
+    m_live->setFps(m_liveFps);
 }
 
 void MainWidget::on_pb_viewer_setting_clicked(bool checked)

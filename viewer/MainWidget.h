@@ -4,6 +4,7 @@
 
 #include "TarvoDriver/DvsTypes.h"
 
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPoint>
 #include <QSize>
@@ -16,18 +17,24 @@
 class QAction;
 class QMenu;
 class QPushButton;
+class QTimer;
 class AppConfig;
 class CameraToolPanel;
 class SidebarApsSettingUI;
 class SidebarCameraSettingUI;
 class SidebarDvsSettingUI;
 class VxEventProcessor;
+class VxFileRecorder;
+class VxLiveCamera;
 class VxThreeHandleSlider;
 class VxToolTip;
 class WaitingWin;
 
 namespace QWK {
 class WidgetWindowAgent;
+}
+namespace tarvo {
+struct CameraDescription;
 }
 namespace Ui {
 class MainWidget;
@@ -61,6 +68,7 @@ public:
         CutRecording,
         Quit,
         OpenCamera,
+        OpenFoundCamera, // one of the cameras the Device menu lists; the action's "serial" names it
         CameraInfo,
         IpConfiguration,
         GeneralSetting,
@@ -79,6 +87,8 @@ public:
     void setRestartLauncher(RestartLauncher launcher) { m_restartLauncher = std::move(launcher); }
     QWK::WidgetWindowAgent* windowAgent() const { return m_windowAgent; }
     VxEventProcessor* eventProcessor() const { return m_eventProcessor; }
+    VxLiveCamera* liveCamera() const { return m_live; }
+    VxFileRecorder* fileRecorder() const { return m_fileRecorder; }
     VxThreeHandleSlider* timeSlider() const { return m_slider; }
     SidebarCameraSettingUI* cameraPanel() const { return m_cameraPanel; }
     // The event and frame sensor panels: whoever opens a camera hands it to both with
@@ -100,6 +110,9 @@ public:
     // Opens a recording as the file chooser does once a file is picked: a RAW file alone plays
     // back, one with an MP4 of the same base name beside it is a fusion recording.
     void openRecording(const QString& path);
+    // Opens the camera with this serial as the Device menu's entries do: the window shows it
+    // live once it is up, or says why it is not.
+    void openCamera(const QString& serial);
 
     // Time text of the timeline: minutes (at least two digits), seconds and microseconds.
     static QString timeText(uint64_t timestamp_us);
@@ -172,6 +185,15 @@ public Q_SLOTS:
     // time, and a paused recording shows its position again at once.
     void slotAccumulationTimeChanged(uint64_t time_us);
     void slotFrameRateChanged(uint32_t fps);
+    // The end of a camera's opening on the worker thread.
+    void slotCameraOpenFinished(bool opened, QString reason);
+    // The live camera's statistics of the last second.
+    void slotLiveStatistics(quint64 bytes_per_second, quint64 events_per_second, quint64 dropped_buffers);
+    // The live loop ended by itself (a lost camera): the window says so and stops the camera.
+    void slotLiveEnded(QString reason);
+    // Once a second while recording by hand: the elapsed time and the file's size, and the end
+    // of a recording whose writing failed.
+    void slotRecordingTick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -203,6 +225,26 @@ private:
     void updateRecordingStatus();
     // Keeps a menu's title button from staying highlighted after the menu closes.
     void releaseMenuButton(QPushButton* button);
+    // The Device menu lists the cameras a search finds as it opens.
+    void listFoundCameras();
+    bool isLiveType() const { return m_viewerType == ViewerDvsCamera || m_viewerType == ViewerFusionCamera; }
+    // Closes what the window shows and opens the camera described (a worker thread brings it up
+    // while the waiting window shows).
+    void openCameraDescription(const tarvo::CameraDescription& camera);
+    void beginCameraOpening(const tarvo::CameraDescription& camera);
+    void playEventCamera(bool on);
+    void playFusionCamera(bool on);
+    // Ends the live view and stops the camera; the play button is released.
+    void stopLiveView();
+    // Stops and lets go of the camera, when one is open, before a recording takes the window.
+    void closeCamera();
+    void showDroppedBuffers(uint64_t dropped);
+    // Ends the recording started by hand: the button and the time go, and the recorder announces
+    // how it ended.
+    void finishManualRecording();
+    // Takes back what initDvsCameraSettings armed on the camera.
+    void disarmTriggerRecording();
+    void updateCameraCommands();
 
     Ui::MainWidget* m_ui;
     QWK::WidgetWindowAgent* m_windowAgent;
@@ -210,6 +252,8 @@ private:
     RestartLauncher m_restartLauncher;
 
     VxEventProcessor* m_eventProcessor = nullptr;
+    VxLiveCamera* m_live = nullptr;
+    VxFileRecorder* m_fileRecorder = nullptr;
     VxThreeHandleSlider* m_slider = nullptr;
     WaitingWin* m_waitingWin = nullptr;
     SidebarCameraSettingUI* m_cameraPanel = nullptr;
@@ -220,7 +264,12 @@ private:
     int m_showType = 0;
     uint16_t m_liveFps = 33;
     uint64_t m_accTimeUs = 33333;
+    // A recording started with the record button runs; its start and the label's clock.
     bool m_recording = false;
+    QElapsedTimer m_recordingClock;
+    QTimer* m_recordingTimer = nullptr;
+    // The camera's trigger-in callback that starts timed recordings; -1 when none is registered.
+    int64_t m_triggerCallbackId = -1;
 
     // The status line's parts. A camera: camera, bandwidth, event rate. A recording: sensor
     // size and length, events in the picture, event rate there, the pixel under the mouse.
@@ -235,6 +284,8 @@ private:
     double m_eventRate = -1;
     QPoint m_hoveredPixel;
     bool m_hovering = false;
+    // The raw buffers the live camera lost since it started, as last reported.
+    uint64_t m_droppedBuffers = 0;
 
     QMenu* m_menuFile = nullptr;
     QMenu* m_menuDevice = nullptr;
@@ -246,4 +297,6 @@ private:
     QAction* m_actionSaveAs = nullptr;
     QAction* m_actionCutRecording = nullptr;
     QAction* m_actionToggleStartEnd = nullptr;
+    // The Device menu's entries of the cameras found by its last search.
+    QList<QAction*> m_foundCameraActions;
 };

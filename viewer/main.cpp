@@ -1,6 +1,6 @@
 // TarvoScope: answers --help and --version on the console; otherwise sets up Qt, the font, the
 // settings and the language, shows the splash dialog and then the main window, which opens the
-// recording given on the command line.
+// recording or the camera given on the command line.
 #include "AppCommandLine.h"
 #include "AppConfig.h"
 #include "AppStartup.h"
@@ -51,6 +51,8 @@ int main(int argc, char* argv[])
     window.show();
     if (!commandLine.recording().isEmpty()) {
         window.openRecording(commandLine.recording());
+    } else if (!commandLine.camera().isEmpty()) {
+        window.openCamera(commandLine.camera());
     }
     return app.exec();
 }

@@ -44,6 +44,29 @@ bool runConsole(const QStringList& arguments, const QString& home, QProcess& pro
     return process.waitForFinished(60000);
 }
 
+// Runs the real program offscreen in a home of its own until its log holds `awaited`, then ends
+// it; false when that did not come within the deadline. `log` receives what it wrote.
+bool runUntilLogged(const QStringList& arguments, const QByteArray& awaited, QByteArray& log)
+{
+    QTemporaryDir home;
+    QProcess viewer;
+    viewer.setProcessEnvironment(programEnvironment(home.path(), true));
+    viewer.setProcessChannelMode(QProcess::MergedChannels);
+    viewer.start(QStringLiteral(TARVO_SCOPE_BINARY), arguments);
+    if (!viewer.waitForStarted(20000)) {
+        return false;
+    }
+    const bool logged = QTest::qWaitFor(
+        [&] {
+            log += viewer.readAll();
+            return log.contains(awaited);
+        },
+        60000);
+    viewer.kill();
+    viewer.waitForFinished(20000);
+    return logged;
+}
+
 QStringList filesBelow(const QString& folder)
 {
     QStringList files;
@@ -117,6 +140,28 @@ private Q_SLOTS:
         QVERIFY(two.error().startsWith("TarvoScope: give one recording at most, not 2\n"));
     }
 
+    void parsingFindsTheCamera()
+    {
+        using Action = AppCommandLine::Action;
+        for (const QStringList& arguments : {QStringList{"TarvoScope", "--camera", "KST-USB-0001"},
+                                             QStringList{"TarvoScope", "--camera=KST-USB-0001"}}) {
+            const AppCommandLine camera = AppCommandLine::parse(arguments, true);
+            QCOMPARE(camera.action(), Action::Run);
+            QCOMPARE(camera.camera(), QString("KST-USB-0001"));
+            QVERIFY(camera.recording().isEmpty());
+        }
+        // The serial is the option's, not a recording, also before Qt has taken its options out.
+        QVERIFY(AppCommandLine::parse({"TarvoScope", "--camera", "A", "--help"}, false).action() ==
+                Action::ShowHelp);
+        const AppCommandLine missing = AppCommandLine::parse({"TarvoScope", "--camera"}, true);
+        QCOMPARE(missing.action(), Action::Fail);
+        QVERIFY(missing.error().startsWith("TarvoScope: --camera needs the serial of a camera\n"));
+        QCOMPARE(AppCommandLine::parse({"TarvoScope", "--camera="}, true).action(), Action::Fail);
+        const AppCommandLine both = AppCommandLine::parse({"TarvoScope", "a.raw", "--camera", "A"}, true);
+        QCOMPARE(both.action(), Action::Fail);
+        QVERIFY(both.error().startsWith("TarvoScope: give a recording or a camera, not both\n"));
+    }
+
     void helpAndVersionAnswerWithoutADisplayAndLeaveNoFiles()
     {
         QTemporaryDir home;
@@ -125,8 +170,10 @@ private Q_SLOTS:
         QCOMPARE(help.exitStatus(), QProcess::NormalExit);
         QCOMPARE(help.exitCode(), 0);
         const QString helpText = QString::fromLocal8Bit(help.readAllStandardOutput());
-        QVERIFY2(helpText.startsWith("Usage: TarvoScope [RECORDING.raw]\n"), qPrintable(helpText));
+        QVERIFY2(helpText.startsWith("Usage: TarvoScope [RECORDING.raw | --camera SERIAL]\n"),
+                 qPrintable(helpText));
         QVERIFY(helpText.contains("--version"));
+        QVERIFY(helpText.contains("  --camera SERIAL  a camera to open"));
         QCOMPARE(helpText, AppCommandLine::helpText());
 
         QProcess version;
@@ -151,7 +198,8 @@ private Q_SLOTS:
         QVERIFY(runConsole({"--help"}, home.path(), help));
         QCOMPARE(help.exitCode(), 0);
         const QString text = QString::fromUtf8(help.readAllStandardOutput());
-        QVERIFY2(text.startsWith(QString("用法：TarvoScope [RECORDING.raw]")), qPrintable(text));
+        QVERIFY2(text.startsWith(QString("用法：TarvoScope [RECORDING.raw | --camera SERIAL]")),
+                 qPrintable(text));
     }
 
     void anUnknownOptionFailsWithTheReason()
@@ -220,24 +268,18 @@ private Q_SLOTS:
         QCOMPARE(window.viewerType(), MainWidget::ViewerRawFile);
     }
 
+    void theProgramShowsACameraGivenOnItsCommandLine()
+    {
+        // The simulated cameras, with their bring-up at full length.
+        QByteArray log;
+        QVERIFY2(runUntilLogged({"--camera", "KST-USB-0001"}, "start camera.", log), log.constData());
+        QVERIFY(log.contains("Select camera:  \"KST-USB-0001\""));
+    }
+
     void theProgramLoadsARecordingGivenOnItsCommandLine()
     {
-        QTemporaryDir home;
-        QProcess viewer;
-        viewer.setProcessEnvironment(programEnvironment(home.path(), true));
-        viewer.setProcessChannelMode(QProcess::MergedChannels);
-        viewer.start(QStringLiteral(TARVO_SCOPE_BINARY), {m_recording});
-        QVERIFY(viewer.waitForStarted(20000));
         QByteArray log;
-        const bool loaded = QTest::qWaitFor(
-            [&] {
-                log += viewer.readAll();
-                return log.contains("Load raw file success.");
-            },
-            60000);
-        viewer.kill();
-        viewer.waitForFinished(20000);
-        QVERIFY2(loaded, log.constData());
+        QVERIFY2(runUntilLogged({m_recording}, "Load raw file success.", log), log.constData());
         QVERIFY(log.contains(QString("Load raw file:  \"%1\"").arg(m_recording).toLocal8Bit()));
     }
 };

@@ -143,9 +143,10 @@ private Q_SLOTS:
                  (QStringList{"Open Camera", "Camera Info"}));
         QCOMPARE(actionTexts(window.findChild<QPushButton*>("pb_menu_tools")),
                  QStringList{"IP Configuration"});
-        // Camera commands wait for the live camera view.
-        QVERIFY(!window.menuAction(MainWidget::MenuCommand::OpenCamera)->isEnabled());
-        QVERIFY(!window.menuAction(MainWidget::MenuCommand::IpConfiguration)->isEnabled());
+        // Camera Info describes an open camera; there is none yet.
+        QVERIFY(window.menuAction(MainWidget::MenuCommand::OpenCamera)->isEnabled());
+        QVERIFY(!window.menuAction(MainWidget::MenuCommand::CameraInfo)->isEnabled());
+        QVERIFY(window.menuAction(MainWidget::MenuCommand::IpConfiguration)->isEnabled());
         QVERIFY(window.menuAction(MainWidget::MenuCommand::GeneralSetting)->isEnabled());
         QCOMPARE(actionTexts(window.findChild<QPushButton*>("pb_menu_setting")),
                  (QStringList{"General Setting", QString("EN/中文")}));

@@ -1,12 +1,16 @@
 #include "TestSupport.h"
 
 #include "AppStartup.h"
+#include "VxFilePathReminderForm.h"
+
+#include "TarvoSim/SimBus.h"
 
 #include <QApplication>
 #include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QRegularExpression>
@@ -100,6 +104,31 @@ bool saveRender(QWidget* widget, const QString& name)
     const QString directory = QStringLiteral(TARVO_RENDER_DIR);
     QDir().mkpath(directory);
     return widget->grab().save(directory + "/" + name + ".png", "PNG");
+}
+
+void attachSimulatedCameras()
+{
+    tarvo::sim::SimBus::instance().setWaitScale(0.0001);
+    tarvo::sim::SimBus::instance().replace(tarvo::sim::SimBus::defaultDevices());
+}
+
+QStringList toastTexts(QWidget* window)
+{
+    QStringList texts;
+    for (VxFilePathReminderForm* toast : window->findChildren<VxFilePathReminderForm*>()) {
+        texts << toast->findChild<QLabel*>("lb_show_tips")->text();
+    }
+    return texts;
+}
+
+VxFilePathReminderForm* toastSaying(QWidget* window, const QString& text)
+{
+    for (VxFilePathReminderForm* toast : window->findChildren<VxFilePathReminderForm*>()) {
+        if (toast->findChild<QLabel*>("lb_show_tips")->text() == text) {
+            return toast;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace TestSupport

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -16,6 +17,7 @@ class QImage;
 class QLineEdit;
 class QColor;
 class QWidget;
+class VxFilePathReminderForm;
 
 // Points the home folder at a temporary directory and turns on the test mode of
 // QStandardPaths, so that no test touches the real user folders. Restores HOME on destruction.
@@ -66,6 +68,12 @@ QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 // Saves a picture of `widget` as build/viewer/tests/renders/<name>.png; true on success.
 bool saveRender(QWidget* widget, const QString& name);
+// Puts the default simulated cameras, freshly attached, on the bus, with their bring-up waits
+// scaled down to microseconds.
+void attachSimulatedCameras();
+// The texts of the toasts a window shows now, and the toast that says `text` (null for none).
+QStringList toastTexts(QWidget* window);
+VxFilePathReminderForm* toastSaying(QWidget* window, const QString& text);
 
 // Runs `handle` on the next modal dialog of type Dialog once it is shown (the code under test is
 // then blocked in its exec()).

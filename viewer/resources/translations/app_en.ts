@@ -16,27 +16,41 @@
         <translation>Try &apos;%1 --help&apos;.</translation>
     </message>
     <message>
-        <source>Usage: %1 [RECORDING.raw]
+        <source>%1: --camera needs the serial of a camera</source>
+        <translation>%1: --camera needs the serial of a camera</translation>
+    </message>
+    <message>
+        <source>%1: give a recording or a camera, not both</source>
+        <translation>%1: give a recording or a camera, not both</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [RECORDING.raw | --camera SERIAL]
 
 Plays event camera recordings (RAW files): step through them, pick a range, export it
-to an MP4 video or cut it into a new recording.
+to an MP4 video or cut it into a new recording. Shows event cameras live.
 
-  RECORDING.raw  a recording to open; it plays at once
-  -h, --help     show this help and exit
-  -v, --version  show the version and exit
+  RECORDING.raw    a recording to open; it plays at once
+  --camera SERIAL  a camera to open; it shows live once it is up (Device &gt; Open
+                   Camera lists the cameras attached and their serials)
+  -h, --help       show this help and exit
+  -v, --version    show the version and exit
 
-Without a recording the window starts empty: File &gt; Open Recording opens one.
+Without either the window starts empty: File &gt; Open Recording opens a recording,
+Device &gt; Open Camera a camera.
 </source>
-        <translation>Usage: %1 [RECORDING.raw]
+        <translation>Usage: %1 [RECORDING.raw | --camera SERIAL]
 
 Plays event camera recordings (RAW files): step through them, pick a range, export it
-to an MP4 video or cut it into a new recording.
+to an MP4 video or cut it into a new recording. Shows event cameras live.
 
-  RECORDING.raw  a recording to open; it plays at once
-  -h, --help     show this help and exit
-  -v, --version  show the version and exit
+  RECORDING.raw    a recording to open; it plays at once
+  --camera SERIAL  a camera to open; it shows live once it is up (Device &gt; Open
+                   Camera lists the cameras attached and their serials)
+  -h, --help       show this help and exit
+  -v, --version    show the version and exit
 
-Without a recording the window starts empty: File &gt; Open Recording opens one.
+Without either the window starts empty: File &gt; Open Recording opens a recording,
+Device &gt; Open Camera a camera.
 </translation>
     </message>
 </context>
@@ -399,6 +413,41 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     </message>
 </context>
 <context>
+    <name>CamerasList</name>
+    <message>
+        <source>Ethernet %1</source>
+        <translation>Ethernet %1</translation>
+    </message>
+    <message>
+        <source>USB</source>
+        <translation>USB</translation>
+    </message>
+    <message>
+        <source>Camera List</source>
+        <translation>Camera List</translation>
+    </message>
+    <message>
+        <source>Open a camera</source>
+        <translation>Open a camera</translation>
+    </message>
+    <message>
+        <source>Search Cameras...</source>
+        <translation>Search Cameras...</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>No camera was found. Check that it is plugged in, then open this list again.</source>
+        <translation>No camera was found. Check that it is plugged in, then open this list again.</translation>
+    </message>
+</context>
+<context>
     <name>InitDialog</name>
     <message>
         <source>Dialog</source>
@@ -571,6 +620,46 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
         <source>%1 events shown</source>
         <translation>%1 events shown</translation>
     </message>
+    <message>
+        <source>No camera found</source>
+        <translation>No camera found</translation>
+    </message>
+    <message>
+        <source>There is no camera with serial %1; the Device menu lists the cameras attached.</source>
+        <translation>There is no camera with serial %1; the Device menu lists the cameras attached.</translation>
+    </message>
+    <message>
+        <source>Open camera: </source>
+        <translation>Open camera: </translation>
+    </message>
+    <message>
+        <source>failed.</source>
+        <translation>failed.</translation>
+    </message>
+    <message>
+        <source>The Duet camera firmware needs to be upgraded!</source>
+        <translation>The Duet camera firmware needs to be upgraded!</translation>
+    </message>
+    <message>
+        <source>Please connect camera first.</source>
+        <translation>Please connect camera first.</translation>
+    </message>
+    <message>
+        <source>The camera did not start. Please check the camera connection.</source>
+        <translation>The camera did not start. Please check the camera connection.</translation>
+    </message>
+    <message>
+        <source>The live view of fusion cameras is not available yet.</source>
+        <translation>The live view of fusion cameras is not available yet.</translation>
+    </message>
+    <message>
+        <source>Dropped buffers: %1</source>
+        <translation>Dropped buffers: %1</translation>
+    </message>
+    <message>
+        <source>The live view of camera %1 stopped: %2</source>
+        <translation>The live view of camera %1 stopped: %2</translation>
+    </message>
 </context>
 <context>
     <name>SettingDisplayItem</name>
@@ -589,6 +678,33 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     <message>
         <source>How many times slower than real time a recording plays: 1 is real time, 0.04 to 1000</source>
         <translation>How many times slower than real time a recording plays: 1 is real time, 0.04 to 1000</translation>
+    </message>
+</context>
+<context>
+    <name>ShowCameraInfoUI</name>
+    <message>
+        <source>Camera Info</source>
+        <translation>Camera Info</translation>
+    </message>
+    <message>
+        <source>Product: </source>
+        <translation>Product: </translation>
+    </message>
+    <message>
+        <source>Manufacturer:</source>
+        <translation>Manufacturer:</translation>
+    </message>
+    <message>
+        <source>Serial :</source>
+        <translation>Serial :</translation>
+    </message>
+    <message>
+        <source>Firmware version :</source>
+        <translation>Firmware version :</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -738,6 +854,101 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     </message>
 </context>
 <context>
+    <name>VxEthCameraConfigTool</name>
+    <message>
+        <source>Eth Camera Config</source>
+        <translation>Eth Camera Config</translation>
+    </message>
+    <message>
+        <source>Camera List</source>
+        <translation>Camera List</translation>
+    </message>
+    <message>
+        <source>Network settings</source>
+        <translation>Network settings</translation>
+    </message>
+    <message>
+        <source>Product:</source>
+        <translation>Product:</translation>
+    </message>
+    <message>
+        <source>Firmware version:</source>
+        <translation>Firmware version:</translation>
+    </message>
+    <message>
+        <source>Manufacturer:</source>
+        <translation>Manufacturer:</translation>
+    </message>
+    <message>
+        <source>Serial:</source>
+        <translation>Serial:</translation>
+    </message>
+    <message>
+        <source>IP Address:</source>
+        <translation>IP Address:</translation>
+    </message>
+    <message>
+        <source>Subnet Mask:</source>
+        <translation>Subnet Mask:</translation>
+    </message>
+    <message>
+        <source>Gateway:</source>
+        <translation>Gateway:</translation>
+    </message>
+    <message>
+        <source>No camera was found on the network.</source>
+        <translation>No camera was found on the network.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>Config</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an IPv4 address (four numbers from 0 to 255 with dots between them).</source>
+        <translation>&quot;%1&quot; is not an IPv4 address (four numbers from 0 to 255 with dots between them).</translation>
+    </message>
+    <message>
+        <source>%1 is not a subnet mask: it must be a run of ones from the top, such as 255.255.255.0.</source>
+        <translation>%1 is not a subnet mask: it must be a run of ones from the top, such as 255.255.255.0.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be a camera&apos;s address.</source>
+        <translation>%1 cannot be a camera&apos;s address.</translation>
+    </message>
+    <message>
+        <source>%1 is the broadcast address of its subnet, not a camera&apos;s address.</source>
+        <translation>%1 is the broadcast address of its subnet, not a camera&apos;s address.</translation>
+    </message>
+    <message>
+        <source>%1 is the address of the subnet itself, not a camera&apos;s address.</source>
+        <translation>%1 is the address of the subnet itself, not a camera&apos;s address.</translation>
+    </message>
+    <message>
+        <source>The gateway %1 must be another host of the camera&apos;s subnet.</source>
+        <translation>The gateway %1 must be another host of the camera&apos;s subnet.</translation>
+    </message>
+    <message>
+        <source>Please select a camera first.</source>
+        <translation>Please select a camera first.</translation>
+    </message>
+    <message>
+        <source>Configuration failed: %1</source>
+        <translation>Configuration failed: %1</translation>
+    </message>
+    <message>
+        <source>Configuration failed!</source>
+        <translation>Configuration failed!</translation>
+    </message>
+    <message>
+        <source>Configuration successful!</source>
+        <translation>Configuration successful!</translation>
+    </message>
+</context>
+<context>
     <name>VxEventProcessor</name>
     <message>
         <source>Export video success!</source>
@@ -840,6 +1051,33 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     <message>
         <source>No file manager could open %1.</source>
         <translation>No file manager could open %1.</translation>
+    </message>
+</context>
+<context>
+    <name>VxFileRecorder</name>
+    <message>
+        <source>Currently being recorded.</source>
+        <translation>Currently being recorded.</translation>
+    </message>
+    <message>
+        <source>Recording file ... </source>
+        <translation>Recording file ... </translation>
+    </message>
+    <message>
+        <source>Recording end</source>
+        <translation>Recording end</translation>
+    </message>
+    <message>
+        <source>Save file success!</source>
+        <translation>Save file success!</translation>
+    </message>
+    <message>
+        <source>Recording failed.</source>
+        <translation>Recording failed.</translation>
+    </message>
+    <message>
+        <source>Recording failed: %1</source>
+        <translation>Recording failed: %1</translation>
     </message>
 </context>
 <context>
@@ -982,6 +1220,21 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>VxLiveCamera</name>
+    <message>
+        <source>Camera connection lost.</source>
+        <translation>Camera connection lost.</translation>
+    </message>
+    <message>
+        <source> Bandwidth: </source>
+        <translation> Bandwidth: </translation>
+    </message>
+    <message>
+        <source> Events: </source>
+        <translation> Events: </translation>
     </message>
 </context>
 <context>

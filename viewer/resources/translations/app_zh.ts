@@ -16,27 +16,41 @@
         <translation>请尝试 &apos;%1 --help&apos;。</translation>
     </message>
     <message>
-        <source>Usage: %1 [RECORDING.raw]
+        <source>%1: --camera needs the serial of a camera</source>
+        <translation>%1：--camera 需要相机的序列号</translation>
+    </message>
+    <message>
+        <source>%1: give a recording or a camera, not both</source>
+        <translation>%1：请给出录制文件或相机，不能同时给出两者</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [RECORDING.raw | --camera SERIAL]
 
 Plays event camera recordings (RAW files): step through them, pick a range, export it
-to an MP4 video or cut it into a new recording.
+to an MP4 video or cut it into a new recording. Shows event cameras live.
 
-  RECORDING.raw  a recording to open; it plays at once
-  -h, --help     show this help and exit
-  -v, --version  show the version and exit
+  RECORDING.raw    a recording to open; it plays at once
+  --camera SERIAL  a camera to open; it shows live once it is up (Device &gt; Open
+                   Camera lists the cameras attached and their serials)
+  -h, --help       show this help and exit
+  -v, --version    show the version and exit
 
-Without a recording the window starts empty: File &gt; Open Recording opens one.
+Without either the window starts empty: File &gt; Open Recording opens a recording,
+Device &gt; Open Camera a camera.
 </source>
-        <translation>用法：%1 [RECORDING.raw]
+        <translation>用法：%1 [RECORDING.raw | --camera SERIAL]
 
 播放事件相机录制文件（RAW 文件）：逐帧查看、选择区间、将区间导出为 MP4 视频
-或剪切为新的录制文件。
+或剪切为新的录制文件。实时显示事件相机。
 
-  RECORDING.raw  要打开的录制文件，打开后立即播放
-  -h, --help     显示此帮助并退出
-  -v, --version  显示版本并退出
+  RECORDING.raw    要打开的录制文件；打开后立即播放
+  --camera SERIAL  要打开的相机；启动后立即实时显示（设备 &gt; 打开相机
+                   列出已连接的相机及其序列号）
+  -h, --help       显示此帮助并退出
+  -v, --version    显示版本并退出
 
-不指定录制文件时窗口为空：通过“文件 &gt; 打开录制文件”打开一个。
+两者都未给出时窗口为空：文件 &gt; 打开录制文件 打开录制文件，
+设备 &gt; 打开相机 打开相机。
 </translation>
     </message>
 </context>
@@ -399,6 +413,41 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     </message>
 </context>
 <context>
+    <name>CamerasList</name>
+    <message>
+        <source>Ethernet %1</source>
+        <translation>以太网 %1</translation>
+    </message>
+    <message>
+        <source>USB</source>
+        <translation>USB 接口</translation>
+    </message>
+    <message>
+        <source>Camera List</source>
+        <translation>相机列表</translation>
+    </message>
+    <message>
+        <source>Open a camera</source>
+        <translation>打开相机</translation>
+    </message>
+    <message>
+        <source>Search Cameras...</source>
+        <translation>搜索相机...</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>No camera was found. Check that it is plugged in, then open this list again.</source>
+        <translation>未找到相机。请检查相机是否已连接，然后重新打开此列表。</translation>
+    </message>
+</context>
+<context>
     <name>InitDialog</name>
     <message>
         <source>Dialog</source>
@@ -571,6 +620,46 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
         <source>%1 events shown</source>
         <translation>显示 %1 个事件</translation>
     </message>
+    <message>
+        <source>No camera found</source>
+        <translation>未找到相机</translation>
+    </message>
+    <message>
+        <source>There is no camera with serial %1; the Device menu lists the cameras attached.</source>
+        <translation>没有序列号为 %1 的相机；设备菜单列出了已连接的相机。</translation>
+    </message>
+    <message>
+        <source>Open camera: </source>
+        <translation>打开相机：</translation>
+    </message>
+    <message>
+        <source>failed.</source>
+        <translation>失败。</translation>
+    </message>
+    <message>
+        <source>The Duet camera firmware needs to be upgraded!</source>
+        <translation>Duet 相机固件需要升级！</translation>
+    </message>
+    <message>
+        <source>Please connect camera first.</source>
+        <translation>请先连接相机。</translation>
+    </message>
+    <message>
+        <source>The camera did not start. Please check the camera connection.</source>
+        <translation>相机未能启动，请检查相机连接。</translation>
+    </message>
+    <message>
+        <source>The live view of fusion cameras is not available yet.</source>
+        <translation>融合相机的实时画面暂不可用。</translation>
+    </message>
+    <message>
+        <source>Dropped buffers: %1</source>
+        <translation>丢弃的缓冲区：%1</translation>
+    </message>
+    <message>
+        <source>The live view of camera %1 stopped: %2</source>
+        <translation>相机 %1 的实时画面已停止：%2</translation>
+    </message>
 </context>
 <context>
     <name>SettingDisplayItem</name>
@@ -589,6 +678,33 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     <message>
         <source>How many times slower than real time a recording plays: 1 is real time, 0.04 to 1000</source>
         <translation>录制文件比实际时间慢放的倍数：1 为实时，范围 0.04 到 1000</translation>
+    </message>
+</context>
+<context>
+    <name>ShowCameraInfoUI</name>
+    <message>
+        <source>Camera Info</source>
+        <translation>相机信息</translation>
+    </message>
+    <message>
+        <source>Product: </source>
+        <translation>产品：</translation>
+    </message>
+    <message>
+        <source>Manufacturer:</source>
+        <translation>制造商：</translation>
+    </message>
+    <message>
+        <source>Serial :</source>
+        <translation>序列号：</translation>
+    </message>
+    <message>
+        <source>Firmware version :</source>
+        <translation>固件版本：</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>
@@ -738,6 +854,101 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     </message>
 </context>
 <context>
+    <name>VxEthCameraConfigTool</name>
+    <message>
+        <source>Eth Camera Config</source>
+        <translation>网口相机配置</translation>
+    </message>
+    <message>
+        <source>Camera List</source>
+        <translation>相机列表</translation>
+    </message>
+    <message>
+        <source>Network settings</source>
+        <translation>网络设置</translation>
+    </message>
+    <message>
+        <source>Product:</source>
+        <translation>产品：</translation>
+    </message>
+    <message>
+        <source>Firmware version:</source>
+        <translation>固件版本：</translation>
+    </message>
+    <message>
+        <source>Manufacturer:</source>
+        <translation>制造商：</translation>
+    </message>
+    <message>
+        <source>Serial:</source>
+        <translation>序列号：</translation>
+    </message>
+    <message>
+        <source>IP Address:</source>
+        <translation>IP 地址：</translation>
+    </message>
+    <message>
+        <source>Subnet Mask:</source>
+        <translation>子网掩码：</translation>
+    </message>
+    <message>
+        <source>Gateway:</source>
+        <translation>网关：</translation>
+    </message>
+    <message>
+        <source>No camera was found on the network.</source>
+        <translation>网络上未找到相机。</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>配置</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an IPv4 address (four numbers from 0 to 255 with dots between them).</source>
+        <translation>“%1”不是 IPv4 地址（应为四个 0 到 255 之间的数字，以点分隔）。</translation>
+    </message>
+    <message>
+        <source>%1 is not a subnet mask: it must be a run of ones from the top, such as 255.255.255.0.</source>
+        <translation>%1 不是子网掩码：高位必须是连续的 1，例如 255.255.255.0。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be a camera&apos;s address.</source>
+        <translation>%1 不能作为相机地址。</translation>
+    </message>
+    <message>
+        <source>%1 is the broadcast address of its subnet, not a camera&apos;s address.</source>
+        <translation>%1 是其子网的广播地址，不能作为相机地址。</translation>
+    </message>
+    <message>
+        <source>%1 is the address of the subnet itself, not a camera&apos;s address.</source>
+        <translation>%1 是子网本身的地址，不能作为相机地址。</translation>
+    </message>
+    <message>
+        <source>The gateway %1 must be another host of the camera&apos;s subnet.</source>
+        <translation>网关 %1 必须是相机所在子网中的另一台主机。</translation>
+    </message>
+    <message>
+        <source>Please select a camera first.</source>
+        <translation>请先选择相机。</translation>
+    </message>
+    <message>
+        <source>Configuration failed: %1</source>
+        <translation>配置失败：%1</translation>
+    </message>
+    <message>
+        <source>Configuration failed!</source>
+        <translation>配置失败！</translation>
+    </message>
+    <message>
+        <source>Configuration successful!</source>
+        <translation>配置成功！</translation>
+    </message>
+</context>
+<context>
     <name>VxEventProcessor</name>
     <message>
         <source>Export video success!</source>
@@ -840,6 +1051,33 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     <message>
         <source>No file manager could open %1.</source>
         <translation>没有文件管理器能打开 %1。</translation>
+    </message>
+</context>
+<context>
+    <name>VxFileRecorder</name>
+    <message>
+        <source>Currently being recorded.</source>
+        <translation>正在录制中。</translation>
+    </message>
+    <message>
+        <source>Recording file ... </source>
+        <translation>正在录制文件…… </translation>
+    </message>
+    <message>
+        <source>Recording end</source>
+        <translation>录制结束</translation>
+    </message>
+    <message>
+        <source>Save file success!</source>
+        <translation>文件保存成功！</translation>
+    </message>
+    <message>
+        <source>Recording failed.</source>
+        <translation>录制失败。</translation>
+    </message>
+    <message>
+        <source>Recording failed: %1</source>
+        <translation>录制失败：%1</translation>
     </message>
 </context>
 <context>
@@ -982,6 +1220,21 @@ Without a recording the window starts empty: File &gt; Open Recording opens one.
     <message>
         <source>OK</source>
         <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>VxLiveCamera</name>
+    <message>
+        <source>Camera connection lost.</source>
+        <translation>相机连接已断开。</translation>
+    </message>
+    <message>
+        <source> Bandwidth: </source>
+        <translation> 带宽：</translation>
+    </message>
+    <message>
+        <source> Events: </source>
+        <translation> 事件：</translation>
     </message>
 </context>
 <context>
