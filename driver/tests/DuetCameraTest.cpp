@@ -90,18 +90,24 @@ TEST_F(DuetCameraTest, FramesArePairedWithTheSecondAndLaterRisingEdges)
     std::lock_guard<std::mutex> lock(received.mutex);
     // Edge 0 announces the frame the sensor discards; the first frame delivered is frame 1.
     EXPECT_EQ(received.frames[0].end, origin + SimFusionCamera::kFramePeriod + kEdgeToFrameEnd);
+    // A machine too busy for the fusion thread drops frames at the intake, counted; the frames
+    // after such a gap still carry their own edges.
+    uint64_t skipped = 0;
     for (size_t i = 0; i < received.frames.size(); ++i) {
         const auto& frame = received.frames[i];
         const uint64_t edge = frame.end - kEdgeToFrameEnd;
         EXPECT_EQ(frame.start, edge - static_cast<uint64_t>(exposure) - 200) << i;
         EXPECT_TRUE(frame.squareWhereItsEdgeSaysSo) << "frame " << i << " ending at " << frame.end;
         if (i > 0) {
-            EXPECT_EQ(frame.end - received.frames[i - 1].end, SimFusionCamera::kFramePeriod) << i;
+            const uint64_t step = frame.end - received.frames[i - 1].end;
+            ASSERT_EQ(step % SimFusionCamera::kFramePeriod, 0u) << i;
+            ASSERT_GT(step, 0u) << i;
+            skipped += step / SimFusionCamera::kFramePeriod - 1;
         }
     }
     const FusionStreamStatistics counts = camera.getStreamStatistics();
     EXPECT_EQ(counts.framesDelivered, received.frames.size());
-    EXPECT_EQ(counts.framesDropped, 0u);
+    EXPECT_LE(skipped, counts.framesDropped);
 }
 
 TEST_F(DuetCameraTest, FramesLostWhileTheFusionThreadWasHeldUpDoNotShiftThePairing)
