@@ -161,9 +161,10 @@ TEST_F(FusionCameraRecordingTest, ARecordingHoldsTheStreamFromItsFirstFrameTheFr
         ASSERT_TRUE(sameEvent(events[i], received.events[offset + i]))
             << "event " << i << " of " << events.size();
     }
-    // It begins at the recording's header, once the first frame was recorded.
+    // It begins at its header's time and holds the stream from the first recorded frame on,
+    // however late the fusion thread handled that frame.
     EXPECT_LE(info.dvs_start_timestamp, events.front().timestamp);
-    EXPECT_LT(events.front().timestamp, recordedEnds.back());
+    EXPECT_LE(events.front().timestamp, apsStart);
 }
 
 TEST_F(FusionCameraRecordingTest, ASecondStartIsRefusedAndLeavesTheRunningRecordingAlone)
@@ -276,6 +277,68 @@ TEST(FusionRawWriter, EveryByteHandedOverIsWrittenBehindTheHeaderAlsoThoseOfAPar
     ASSERT_EQ(file.size(), header.size() + sent.size());
     EXPECT_EQ(std::string(file.begin(), file.begin() + static_cast<long>(header.size())), header);
     EXPECT_TRUE(std::equal(sent.begin(), sent.end(), file.begin() + static_cast<long>(header.size())));
+}
+
+TEST(FusionRawWriter, AFusionRecordingStartsAtTheBufferInWhichTheStreamReachedItsFirstFrame)
+{
+    TempFolder folder("fusion-raw-lead-in");
+    FusionRawWriter writer("test");
+    DvsFileInfo info;
+    uint64_t streamTime = 0;
+    ASSERT_TRUE(writer.start(folder.file("late.raw"), info, true, [&] { return streamTime; }));
+    // The fusion thread names the first frame's time only after the stream went well past it;
+    // the fourth buffer starts 5 µs before the third, as a camera's TIME_LOW may step back.
+    const std::vector<uint64_t> timesBefore = {1000, 2000, 3000, 2995, 4000, 5000};
+    std::vector<uint8_t> sent;
+    for (size_t i = 0; i < timesBefore.size(); ++i) {
+        streamTime = timesBefore[i];
+        const std::vector<uint8_t> buffer(100, static_cast<uint8_t>(i));
+        writer.push(buffer);
+        if (i >= 1) {
+            sent.insert(sent.end(), buffer.begin(), buffer.end());
+        }
+    }
+    // Buffer 1 runs up to 3000, past the frame.
+    writer.setFrameStart(2998);
+    const std::vector<uint8_t> after(50, 0xAB);
+    writer.push(after);
+    sent.insert(sent.end(), after.begin(), after.end());
+    EXPECT_TRUE(writer.stop());
+
+    info.dvs_start_timestamp = 2000;
+    info.aps_start_timestamp = 2998;
+    const std::string header = "% aps_start_timestamp 2998\n" + generateDvsFileHeader(info);
+    const std::vector<uint8_t> file = readAll(folder.file("late.raw"));
+    ASSERT_EQ(file.size(), header.size() + sent.size());
+    EXPECT_EQ(std::string(file.begin(), file.begin() + static_cast<long>(header.size())), header);
+    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), file.begin() + static_cast<long>(header.size())));
+}
+
+TEST(FusionRecording, BothFilesStartAtTheFirstFrameWhoseEventsTheRecordingHolds)
+{
+    TempFolder folder("fusion-late-frames");
+    FusionRecording recording("test", DvsFileInfo(), kFrameWidth, kFrameHeight);
+    uint64_t streamTime = 10000;
+    ASSERT_EQ(
+        recording.start(folder.path(), "late", DVS_APS_STREAM, std::nullopt, [&] { return streamTime; }), 0);
+    auto frame = std::make_shared<std::vector<uint8_t>>(kFrameBytes, 128);
+    // Frames the fusion thread still had from before the start, before and after the first
+    // event buffer came: their events were never handed to the recording.
+    recording.pushFrame(frame, 8000);
+    recording.pushEvents(std::vector<uint8_t>(64, 1));
+    recording.pushFrame(frame, 9000);
+    streamTime = 20000;
+    recording.pushEvents(std::vector<uint8_t>(64, 2));
+    recording.pushFrame(frame, 15000);
+    recording.pushFrame(frame, 48333);
+    EXPECT_EQ(recording.stop(DVS_APS_STREAM), 0);
+    recording.waitForVideos();
+
+    EXPECT_EQ(videoTimes(folder.file("late.mp4")), (std::vector<uint64_t>{0, 33333}));
+    EXPECT_EQ(firstLine(folder.file("late.raw")), "% aps_start_timestamp 15000");
+    const std::vector<uint8_t> file = readAll(folder.file("late.raw"));
+    ASSERT_GE(file.size(), 128u);
+    EXPECT_EQ(std::vector<uint8_t>(file.end() - 128, file.end() - 64), std::vector<uint8_t>(64, 1));
 }
 
 TEST(FusionRecording, FramesStillQueuedAtStopKeepTheirTimes)

@@ -50,6 +50,9 @@ bool FusionRawWriter::start(const std::string& path, const DvsFileInfo& info, bo
     m_recording = true;
     // A recording of events alone takes them from now on.
     m_taking = !waitsForFrames;
+    m_leadingIn = waitsForFrames;
+    m_leadIn.clear();
+    m_leadInBytes = 0;
     m_streamStartKnown = false;
     m_stopRequested = false;
     m_frameStartKnown = false;
@@ -73,14 +76,68 @@ void FusionRawWriter::setFrameStart(uint64_t apsStart)
         }
         m_frameStartKnown = true;
         m_apsStart = apsStart;
+        takeLeadIn(apsStart);
     }
     m_changed.notify_all();
+}
+
+bool FusionRawWriter::leadInFrom(uint64_t& time) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_leadingIn || m_leadIn.empty()) {
+        return false;
+    }
+    time = m_leadIn.front().timeBefore;
+    return true;
+}
+
+void FusionRawWriter::takeLeadIn(uint64_t apsStart)
+{
+    m_leadingIn = false;
+    m_taking = true;
+    // A buffer's events reach up to the time before the next one: the file starts at the first
+    // buffer that reaches past the frame's time (the last one when the stream is not there yet).
+    // Looking at where buffers end keeps a buffer whose successor stepped back a few µs.
+    size_t first = m_leadIn.empty() ? 0 : m_leadIn.size() - 1;
+    for (size_t i = 0; i + 1 < m_leadIn.size(); ++i) {
+        if (m_leadIn[i + 1].timeBefore > apsStart) {
+            first = i;
+            break;
+        }
+    }
+    if (first < m_leadIn.size()) {
+        m_info.dvs_start_timestamp = m_leadIn[first].timeBefore;
+        m_streamStartKnown = true;
+    }
+    for (size_t i = first; i < m_leadIn.size(); ++i) {
+        if (gather(m_leadIn[i].bytes)) {
+            m_full.push_back(std::move(m_chunk));
+            m_chunk = freshChunk();
+        }
+    }
+    m_leadIn.clear();
+    m_leadInBytes = 0;
+}
+
+bool FusionRawWriter::gather(const std::vector<uint8_t>& bytes)
+{
+    m_chunk->insert(m_chunk->end(), bytes.begin(), bytes.end());
+    return m_chunk->size() > kChunkBytes;
 }
 
 void FusionRawWriter::push(const std::vector<uint8_t>& bytes)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_leadingIn) {
+            m_leadIn.push_back({m_clock ? m_clock() : 0, bytes});
+            m_leadInBytes += bytes.size();
+            while (m_leadInBytes > kLeadInBytes && m_leadIn.size() > 1) {
+                m_leadInBytes -= m_leadIn.front().bytes.size();
+                m_leadIn.pop_front();
+            }
+            return;
+        }
         if (!m_taking) {
             return;
         }
@@ -91,8 +148,7 @@ void FusionRawWriter::push(const std::vector<uint8_t>& bytes)
             m_streamStartKnown = true;
             m_changed.notify_all();
         }
-        m_chunk->insert(m_chunk->end(), bytes.begin(), bytes.end());
-        if (m_chunk->size() <= kChunkBytes) {
+        if (!gather(bytes)) {
             return;
         }
         m_full.push_back(std::move(m_chunk));
@@ -108,8 +164,12 @@ bool FusionRawWriter::stop()
         if (!m_recording) {
             return true;
         }
-        // What was gathered since the last full chunk belongs to the recording as well.
+        // What was gathered since the last full chunk belongs to the recording as well; what was
+        // held back for a first frame that never came does not.
         m_taking = false;
+        m_leadingIn = false;
+        m_leadIn.clear();
+        m_leadInBytes = 0;
         if (m_chunk && !m_chunk->empty()) {
             m_full.push_back(std::move(m_chunk));
         }
@@ -138,8 +198,7 @@ void FusionRawWriter::run()
     if (m_waitsForFrames) {
         m_changed.wait(lock, [this] { return m_frameStartKnown || m_stopRequested; });
     }
-    // Bytes are taken from this moment on; the header goes out once the first of them came.
-    m_taking = m_taking || !m_stopRequested;
+    // The header goes out once the first bytes came.
     if (m_waitsForFrames) {
         m_info.aps_start_timestamp = m_apsStart;
     }

@@ -36,7 +36,7 @@ int FusionRecording::start(const std::string& directory, const std::string& name
         Logger::Instance().log_(3, m_logSource, __LINE__,
                                 "The calibration was not written beside the recording");
     }
-    if (frames && startFrames(directory, name) != 0) {
+    if (frames && startFrames(directory, name, events) != 0) {
         if (type == DVS_APS_STREAM) {
             Logger::Instance().log_(2, m_logSource, __LINE__, "Start Recording APS Stream Failed.");
         }
@@ -53,7 +53,7 @@ int FusionRecording::start(const std::string& directory, const std::string& name
     return 0;
 }
 
-int FusionRecording::startFrames(const std::string& directory, const std::string& name)
+int FusionRecording::startFrames(const std::string& directory, const std::string& name, bool withEvents)
 {
     if (!m_video.open(directory + "/" + name + ".mp4")) {
         return -1;
@@ -62,6 +62,7 @@ int FusionRecording::startFrames(const std::string& directory, const std::string
     m_frameStart = 0;
     m_frameStartKnown = false;
     m_framesRecording = true;
+    m_framesWithEvents = withEvents;
     return 0;
 }
 
@@ -102,6 +103,13 @@ void FusionRecording::pushFrame(const Frame& frame, uint64_t endTime)
         return;
     }
     if (!m_frameStartKnown) {
+        // The fusion thread may hand over frames that ended before the recording began (it runs
+        // behind the event stream); the video starts with the first frame whose events the RAW
+        // file can hold, so that both files start together.
+        uint64_t eventsFrom = 0;
+        if (m_framesWithEvents && (!m_raw.leadInFrom(eventsFrom) || endTime < eventsFrom)) {
+            return;
+        }
         m_frameStartKnown = true;
         m_frameStart = endTime;
         Logger::Instance().log_(2, m_logSource, __LINE__, "Mp4 offset: %lld",

@@ -45,15 +45,18 @@ public:
     void waitForVideos() { m_video.waitUntilIdle(); }
 
 private:
-    int startFrames(const std::string& directory, const std::string& name);
+    // `withEvents`: the RAW file is started next, and the first frame recorded is one whose events
+    // it holds.
+    int startFrames(const std::string& directory, const std::string& name, bool withEvents);
     int startEvents(const std::string& path, FusionRawWriter::StreamClock clock);
 
     const char* m_logSource;
     DvsFileInfo m_info;
     FusionRawWriter m_raw;
     FusionVideoWriter m_video;
-    std::mutex m_frameMutex; // guards the three members below
+    std::mutex m_frameMutex; // guards the four members below
     bool m_framesRecording = false;
+    bool m_framesWithEvents = false;
     bool m_frameStartKnown = false;
     uint64_t m_frameStart = 0; // end time of the first recorded frame
 };
