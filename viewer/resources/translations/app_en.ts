@@ -589,10 +589,6 @@ Device &gt; Open Camera a camera.
         <translation>RAW files (*.raw)</translation>
     </message>
     <message>
-        <source>Fusion playback is not available yet.</source>
-        <translation>Fusion playback is not available yet.</translation>
-    </message>
-    <message>
         <source>Please open a raw file first.</source>
         <translation>Please open a raw file first.</translation>
     </message>
@@ -647,10 +643,6 @@ Device &gt; Open Camera a camera.
     <message>
         <source>The camera did not start. Please check the camera connection.</source>
         <translation>The camera did not start. Please check the camera connection.</translation>
-    </message>
-    <message>
-        <source>The live view of fusion cameras is not available yet.</source>
-        <translation>The live view of fusion cameras is not available yet.</translation>
     </message>
     <message>
         <source>Dropped buffers: %1</source>
@@ -1097,6 +1089,45 @@ Device &gt; Open Camera a camera.
     <message>
         <source>Select Directory</source>
         <translation>Select Directory</translation>
+    </message>
+</context>
+<context>
+    <name>VxFusionCameraDataProcessor</name>
+    <message>
+        <source>Manual calibration parameters were written successfully!</source>
+        <translation>Manual calibration parameters were written successfully!</translation>
+    </message>
+    <message>
+        <source>Manual calibration parameters were written failed!</source>
+        <translation>Manual calibration parameters were written failed!</translation>
+    </message>
+    <message>
+        <source>The calibration %1 could not be read; the calibration in force stays.</source>
+        <translation>The calibration %1 could not be read; the calibration in force stays.</translation>
+    </message>
+    <message>
+        <source>its video cannot be read.</source>
+        <translation>its video cannot be read.</translation>
+    </message>
+    <message>
+        <source>its video holds no frame.</source>
+        <translation>its video holds no frame.</translation>
+    </message>
+    <message>
+        <source>its events cannot be read.</source>
+        <translation>its events cannot be read.</translation>
+    </message>
+    <message>
+        <source>Could not open the fusion recording: %1</source>
+        <translation>Could not open the fusion recording: %1</translation>
+    </message>
+    <message>
+        <source>Playback stopped: %1</source>
+        <translation>Playback stopped: %1</translation>
+    </message>
+    <message>
+        <source>the video has no frame to start again from.</source>
+        <translation>the video has no frame to start again from.</translation>
     </message>
 </context>
 <context>

@@ -589,10 +589,6 @@ Device &gt; Open Camera a camera.
         <translation>RAW 文件 (*.raw)</translation>
     </message>
     <message>
-        <source>Fusion playback is not available yet.</source>
-        <translation>暂不支持融合回放。</translation>
-    </message>
-    <message>
         <source>Please open a raw file first.</source>
         <translation>请先打开 RAW 文件。</translation>
     </message>
@@ -647,10 +643,6 @@ Device &gt; Open Camera a camera.
     <message>
         <source>The camera did not start. Please check the camera connection.</source>
         <translation>相机未能启动，请检查相机连接。</translation>
-    </message>
-    <message>
-        <source>The live view of fusion cameras is not available yet.</source>
-        <translation>融合相机的实时画面暂不可用。</translation>
     </message>
     <message>
         <source>Dropped buffers: %1</source>
@@ -1097,6 +1089,45 @@ Device &gt; Open Camera a camera.
     <message>
         <source>Select Directory</source>
         <translation>选择目录</translation>
+    </message>
+</context>
+<context>
+    <name>VxFusionCameraDataProcessor</name>
+    <message>
+        <source>Manual calibration parameters were written successfully!</source>
+        <translation>手动标定参数写入成功！</translation>
+    </message>
+    <message>
+        <source>Manual calibration parameters were written failed!</source>
+        <translation>手动标定参数写入失败！</translation>
+    </message>
+    <message>
+        <source>The calibration %1 could not be read; the calibration in force stays.</source>
+        <translation>无法读取标定文件 %1，继续使用当前标定。</translation>
+    </message>
+    <message>
+        <source>its video cannot be read.</source>
+        <translation>无法读取其视频。</translation>
+    </message>
+    <message>
+        <source>its video holds no frame.</source>
+        <translation>其视频中没有帧。</translation>
+    </message>
+    <message>
+        <source>its events cannot be read.</source>
+        <translation>无法读取其事件。</translation>
+    </message>
+    <message>
+        <source>Could not open the fusion recording: %1</source>
+        <translation>无法打开融合录制：%1</translation>
+    </message>
+    <message>
+        <source>Playback stopped: %1</source>
+        <translation>播放已停止：%1</translation>
+    </message>
+    <message>
+        <source>the video has no frame to start again from.</source>
+        <translation>视频中没有可重新开始的帧。</translation>
     </message>
 </context>
 <context>
