@@ -24,8 +24,9 @@ class FusionCamera;
 
 // A side-bar panel of camera settings built from an open camera's tools: one box a tool, one row
 // a parameter, and under them Default, Refresh, Load and Export. Without a camera it shows only a
-// short hint. The event and frame sensor panels differ in which tools they show and which
-// configuration files they keep. Used on the GUI thread only.
+// short hint. The event and frame sensor panels differ in which tools they show; the
+// configuration files they keep are the event camera's or the fusion camera's, by the camera
+// shown. Used on the GUI thread only.
 class CameraToolPanel : public QWidget
 {
     Q_OBJECT

@@ -73,30 +73,37 @@ tarvo::sim::DeviceConfig ethernetCamera(const std::string& serial)
     return config;
 }
 
-template <typename T, typename Camera>
-T cameraParam(const Camera& camera, tarvo::ToolType type, const std::string& name)
+// A camera opened for one test, with what the tests read of it.
+template <typename Camera> struct OpenedCameraBase
 {
-    T value{};
-    camera.getTool(type)->getParam(name, value);
-    return value;
-}
+    template <typename T> T param(tarvo::ToolType type, const std::string& name) const
+    {
+        T value{};
+        camera->getTool(type)->getParam(name, value);
+        return value;
+    }
+    // Every parameter as a configuration file holds it.
+    json state() const
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("state.json").toStdString();
+        camera->exportCameraConfigParams(path);
+        std::ifstream file(path);
+        return json::parse(file);
+    }
 
-// Every parameter of a camera as a configuration file holds it.
-template <typename Camera> json cameraState(Camera& camera)
-{
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("state.json").toStdString();
-    camera.exportCameraConfigParams(path);
-    std::ifstream file(path);
-    return json::parse(file);
-}
+    std::string serial;
+    tarvo::DvsCameraManager manager;
+    std::shared_ptr<Camera> camera;
+};
 
 // A simulated camera attached for one test and opened through the manager, with a second handle
 // on the device that reads its register file.
-struct OpenedCamera
+struct OpenedCamera : OpenedCameraBase<tarvo::DvsCamera>
 {
-    explicit OpenedCamera(const tarvo::sim::DeviceConfig& config) : serial(config.serial)
+    explicit OpenedCamera(const tarvo::sim::DeviceConfig& config)
     {
+        serial = config.serial;
         tarvo::sim::SimBus::instance().attach(config);
         manager.updateCameras();
         camera = manager.openCamera(serial);
@@ -118,20 +125,12 @@ struct OpenedCamera
         registers->readRegister(address, value);
         return value;
     }
-    template <typename T> T param(tarvo::ToolType type, const std::string& name) const
-    {
-        return cameraParam<T>(*camera, type, name);
-    }
-    json state() const { return cameraState(*camera); }
 
-    std::string serial;
-    tarvo::DvsCameraManager manager;
-    std::shared_ptr<tarvo::DvsCamera> camera;
     std::shared_ptr<tarvo::Interface> registers;
 };
 
 // The simulated fusion camera, attached for one test and opened through the manager.
-struct OpenedFusionCamera
+struct OpenedFusionCamera : OpenedCameraBase<tarvo::FusionCamera>
 {
     OpenedFusionCamera()
     {
@@ -145,16 +144,6 @@ struct OpenedFusionCamera
         camera = manager.openFusionCamera(serial);
     }
     ~OpenedFusionCamera() { tarvo::sim::SimBus::instance().detach(serial); }
-
-    template <typename T> T param(tarvo::ToolType type, const std::string& name) const
-    {
-        return cameraParam<T>(*camera, type, name);
-    }
-    json state() const { return cameraState(*camera); }
-
-    std::string serial;
-    tarvo::DvsCameraManager manager;
-    std::shared_ptr<tarvo::FusionCamera> camera;
 };
 
 json readJson(const QString& path)
