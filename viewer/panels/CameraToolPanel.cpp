@@ -5,6 +5,7 @@
 #include "VxCameraConfigFile.h"
 
 #include "TarvoDriver/DvsCamera.h"
+#include "TarvoDriver/FusionCamera.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -142,9 +143,20 @@ void CameraToolPanel::setCamera(std::shared_ptr<tarvo::DvsCamera> camera)
 {
     setCameraTools(PanelCamera::of(camera),
                    {m_config->dvsCameraCurrentConfigPath(), m_config->dvsDefaultConfigPath()});
-    if (hasCamera()) {
-        cameraShown(m_camera.description);
-    }
+}
+
+void CameraToolPanel::setCamera(std::shared_ptr<tarvo::FusionCamera> camera)
+{
+    PanelCamera made = PanelCamera::of(camera);
+    made.fusion = camera != nullptr;
+    setCameraTools(std::move(made),
+                   {m_config->fusionCameraCurrentConfigPath(), m_config->fusionDefaultConfigPath()});
+}
+
+void CameraToolPanel::addPanelBox(QWidget* box)
+{
+    // Before the stretch that keeps the boxes at the top; the tools' boxes go in front.
+    m_boxLayout->insertWidget(m_boxLayout->count() - 1, box);
 }
 
 void CameraToolPanel::setCameraTools(PanelCamera camera, ConfigFiles files)
@@ -177,8 +189,8 @@ void CameraToolPanel::setCameraTools(PanelCamera camera, ConfigFiles files)
         auto* made = new ToolSettingBox(info, tool, m_files.current, host);
         connect(made, &ToolSettingBox::signalShowLeftBottomTips, this,
                 &CameraToolPanel::signalShowLeftBottomTips);
-        // Before the stretch that keeps the boxes at the top.
-        m_boxLayout->insertWidget(m_boxLayout->count() - 1, made);
+        // After the boxes made so far, before the panel's own boxes.
+        m_boxLayout->insertWidget(int(m_boxes.size()), made);
         // At once, not when the layout gets round to it: callers look at the panel right away.
         made->show();
         m_boxes.append(made);
@@ -188,6 +200,9 @@ void CameraToolPanel::setCameraTools(PanelCamera camera, ConfigFiles files)
         m_camera = PanelCamera();
     }
     showBoxes(hasCamera());
+    if (hasCamera()) {
+        cameraShown(m_camera);
+    }
     emit signalCameraShown(hasCamera());
 }
 

@@ -332,6 +332,14 @@ Device &gt; Open Camera a camera.
         <source>Default gateway (0.0.0.0 for none)</source>
         <translation>Default gateway (0.0.0.0 for none)</translation>
     </message>
+    <message>
+        <source>Offset X</source>
+        <translation>Offset X</translation>
+    </message>
+    <message>
+        <source>Offset Y</source>
+        <translation>Offset Y</translation>
+    </message>
 </context>
 <context>
     <name>CameraToolPanel</name>
@@ -704,6 +712,26 @@ Device &gt; Open Camera a camera.
     <message>
         <source>Open a fusion camera to adjust its frame sensor here.</source>
         <translation>Open a fusion camera to adjust its frame sensor here.</translation>
+    </message>
+    <message>
+        <source>APS Manual Calibration</source>
+        <translation>APS Manual Calibration</translation>
+    </message>
+    <message>
+        <source>Set aps offset x.</source>
+        <translation>Set aps offset x.</translation>
+    </message>
+    <message>
+        <source>Set aps offset y.</source>
+        <translation>Set aps offset y.</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>Keep the shift in the camera&apos;s calibration</source>
+        <translation>Keep the shift in the camera&apos;s calibration</translation>
     </message>
 </context>
 <context>

@@ -332,6 +332,14 @@ Device &gt; Open Camera a camera.
         <source>Default gateway (0.0.0.0 for none)</source>
         <translation>默认网关（0.0.0.0 表示无）</translation>
     </message>
+    <message>
+        <source>Offset X</source>
+        <translation>X 偏移</translation>
+    </message>
+    <message>
+        <source>Offset Y</source>
+        <translation>Y 偏移</translation>
+    </message>
 </context>
 <context>
     <name>CameraToolPanel</name>
@@ -704,6 +712,26 @@ Device &gt; Open Camera a camera.
     <message>
         <source>Open a fusion camera to adjust its frame sensor here.</source>
         <translation>打开融合相机后，可在此调整其帧传感器。</translation>
+    </message>
+    <message>
+        <source>APS Manual Calibration</source>
+        <translation>APS 手动标定</translation>
+    </message>
+    <message>
+        <source>Set aps offset x.</source>
+        <translation>设置 APS 在 x 方向的偏移。</translation>
+    </message>
+    <message>
+        <source>Set aps offset y.</source>
+        <translation>设置 APS 在 y 方向的偏移。</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Keep the shift in the camera&apos;s calibration</source>
+        <translation>将偏移写入相机的标定</translation>
     </message>
 </context>
 <context>
