@@ -434,6 +434,11 @@ void MainWidget::connectFusionProcessor()
             &MainWidget::slotSetWaitWinStatus, queued);
     connect(fusion, &VxFusionCameraDataProcessor::signalShowLeftBottomTips, this,
             &MainWidget::slotShowLeftBottomTips, queued);
+    // The frame sensor panel's manual calibration: an offset to try, then written to the camera.
+    connect(m_apsPanel, &SidebarApsSettingUI::signalManualCaliOffsetXY, fusion,
+            &VxFusionCameraDataProcessor::slotSetApsOffset);
+    connect(m_apsPanel, &SidebarApsSettingUI::signalApplyCaliOffset, fusion,
+            &VxFusionCameraDataProcessor::slotApplyOffset);
     connect(fusion, &VxFusionCameraDataProcessor::signalFileLoaded, this, &MainWidget::slotFusionFileLoaded,
             queued);
 }
@@ -799,6 +804,9 @@ void MainWidget::attachFusionCamera()
         m_fusionProcessor->loadCalibration(params);
     }
     m_fusionProcessor->setCamera(camera);
+    // The side bar's event and frame sensor settings of this camera.
+    m_dvsPanel->setCamera(camera);
+    m_apsPanel->setCamera(camera);
 }
 
 void MainWidget::playFusionCamera(bool on)

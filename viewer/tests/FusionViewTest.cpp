@@ -3,6 +3,8 @@
 // line makes from the simulated camera, manual calibration, and recordings that cannot be played.
 #include "AppConfig.h"
 #include "MainWidget.h"
+#include "SettingBaseWithLineEdit.h"
+#include "SidebarApsSettingUI.h"
 #include "TestSupport.h"
 #include "VxFilePathReminderForm.h"
 #include "VxFusionCameraDataProcessor.h"
@@ -322,6 +324,19 @@ private Q_SLOTS:
         images.clear();
         window.findChild<QPushButton*>("pb_play")->click();
         QTRY_VERIFY_WITH_TIMEOUT(window.liveCamera()->isLive() && images.count() >= 3, kTimeout);
+
+        // The frame sensor panel shifts the frame under the events and writes the shift to the camera.
+        QVERIFY(window.findChild<QPushButton*>("pb_fold_aps_setting")->isVisible());
+        QVERIFY(window.findChild<QPushButton*>("pb_fold_dvs_setting")->isVisible());
+        auto* offsetY = window.apsPanel()->findChild<SettingBaseWithLineEdit*>("row_offset_y");
+        QVERIFY(offsetY);
+        offsetY->addButton()->click();
+        offsetY->addButton()->click();
+        QCOMPARE(window.fusionProcessor()->calibrator().getOffsetY(), 2.0);
+        QTest::mouseClick(window.apsPanel()->findChild<QPushButton*>("pb_apply_cali_offset"), Qt::LeftButton);
+        QTRY_VERIFY(
+            TestSupport::toastSaying(&window, "Manual calibration parameters were written successfully!"));
+        QCOMPARE(window.fusionProcessor()->calibrator().getOffsetY(), 0.0);
 
         // An unplugged camera ends the live view and says so.
         QVERIFY(tarvo::sim::SimBus::instance().detach("DUET-0001"));
