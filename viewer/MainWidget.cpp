@@ -829,6 +829,7 @@ void MainWidget::playFusionCamera(bool on)
         return;
     }
     m_ui->pb_play->setChecked(true);
+    m_ui->pb_record->setEnabled(true);
     showDroppedBuffers(0);
 }
 
@@ -973,6 +974,10 @@ void MainWidget::initDvsCameraSettings()
 
 void MainWidget::on_pb_record_clicked()
 {
+    if (m_viewerType == ViewerFusionCamera) {
+        recordFusionCamera();
+        return;
+    }
     const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
     if (m_viewerType != ViewerDvsCamera || !camera || !camera->isConnected() || !m_live->isLive()) {
         qDebug() << "Please connect camera first.";
@@ -1000,18 +1005,71 @@ void MainWidget::on_pb_record_clicked()
     slotRecordingTick();
 }
 
+void MainWidget::recordFusionCamera()
+{
+    const std::shared_ptr<tarvo::FusionCamera> camera = m_live->fusionCamera();
+    if (!camera || !camera->isConnected() || !m_live->isLive()) {
+        qDebug() << "Please connect camera first.";
+        m_ui->pb_record->setChecked(false);
+        slotShowLeftBottomTips(tr("Please connect camera first."), VxMessageType::Warning, QString());
+        return;
+    }
+    if (m_recording) {
+        qDebug() << "stop recording";
+        finishManualRecording();
+        return;
+    }
+    qDebug() << "start recording...";
+    // The driver adds the three files' extensions to the name.
+    const QString folder = m_appConfig->outputRawFilePath();
+    const QString name = QString::fromStdString(camera->getDescription().serial) +
+                         QDateTime::currentDateTime().toString("_yyyyMMdd_HHmmss");
+    if (camera->startRecording(folder.toLocal8Bit().toStdString(), name.toLocal8Bit().toStdString(),
+                               tarvo::DVS_APS_STREAM) != 0) {
+        m_ui->pb_record->setChecked(false);
+        slotShowLeftBottomTips(tr("The recording could not start in %1.").arg(folder), VxMessageType::Error,
+                               folder);
+        return;
+    }
+    m_recording = true;
+    m_ui->pb_record->setChecked(true);
+    m_recordingClock.start();
+    m_recordingTimer->start();
+    slotRecordingTick();
+}
+
 void MainWidget::finishManualRecording()
 {
     m_recording = false;
     m_recordingTimer->stop();
     m_ui->pb_record->setChecked(false);
     m_ui->lb_recoding_time->clear();
-    m_fileRecorder->stopRecording();
+    const std::shared_ptr<tarvo::FusionCamera> fusion = m_live->fusionCamera();
+    if (!fusion) {
+        m_fileRecorder->stopRecording();
+        return;
+    }
+    const QString folder = m_appConfig->outputRawFilePath();
+    if (fusion->stopRecording(tarvo::DVS_APS_STREAM) == 0) {
+        slotShowLeftBottomTips(tr("Save file success!"), VxMessageType::Success, folder);
+    } else {
+        slotShowLeftBottomTips(tr("The recording could not be written completely."), VxMessageType::Error,
+                               folder);
+    }
 }
 
 void MainWidget::slotRecordingTick()
 {
     if (!m_recording) {
+        return;
+    }
+    const qint64 seconds = m_recordingClock.elapsed() / 1000;
+    const QString elapsed = QString("%1:%2:%3")
+                                .arg(seconds / 3600, 2, 10, QChar('0'))
+                                .arg(seconds / 60 % 60, 2, 10, QChar('0'))
+                                .arg(seconds % 60, 2, 10, QChar('0'));
+    if (m_viewerType == ViewerFusionCamera) {
+        m_ui->lb_recoding_time->setText(elapsed);
         return;
     }
     const tarvo::RecordingStatus status = m_fileRecorder->status();
@@ -1020,11 +1078,6 @@ void MainWidget::slotRecordingTick()
         finishManualRecording();
         return;
     }
-    const qint64 seconds = m_recordingClock.elapsed() / 1000;
-    const QString elapsed = QString("%1:%2:%3")
-                                .arg(seconds / 3600, 2, 10, QChar('0'))
-                                .arg(seconds / 60 % 60, 2, 10, QChar('0'))
-                                .arg(seconds % 60, 2, 10, QChar('0'));
     m_ui->lb_recoding_time->setText(
         elapsed + "  " + QLocale().formattedDataSize(qint64(VxFileRecorder::recordedBytes(status))));
 }

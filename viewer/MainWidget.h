@@ -252,6 +252,9 @@ private:
     // Ends the recording started by hand: the button and the time go, and the recorder announces
     // how it ended.
     void finishManualRecording();
+    // The record button of a fusion camera: the driver records its events, frames and
+    // calibration side by side.
+    void recordFusionCamera();
     // Takes back what initDvsCameraSettings armed on the camera.
     void disarmTriggerRecording();
     void updateCameraCommands();

@@ -325,6 +325,25 @@ private Q_SLOTS:
         window.findChild<QPushButton*>("pb_play")->click();
         QTRY_VERIFY_WITH_TIMEOUT(window.liveCamera()->isLive() && images.count() >= 3, kTimeout);
 
+        // The record button records the events, the frames and the calibration side by side.
+        AppConfig::instance()->setOutputRawFilePath(m_dir->filePath("recorded"));
+        QVERIFY(QDir().mkpath(m_dir->filePath("recorded")));
+        auto* record = window.findChild<QPushButton*>("pb_record");
+        QVERIFY(record->isEnabled());
+        record->click();
+        QVERIFY(record->isChecked());
+        images.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(images.count() >= 10, kTimeout);
+        record->click();
+        QVERIFY(!record->isChecked());
+        QVERIFY(TestSupport::toastSaying(&window, "Save file success!"));
+        const QStringList recorded = QDir(m_dir->filePath("recorded")).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(recorded.size(), 3);
+        QVERIFY(recorded.at(0).startsWith("DUET-0001_"));
+        QVERIFY(recorded.at(0).endsWith(".json"));
+        QVERIFY(recorded.at(1).endsWith(".mp4"));
+        QVERIFY(recorded.at(2).endsWith(".raw"));
+
         // The frame sensor panel shifts the frame under the events and writes the shift to the camera.
         QVERIFY(window.findChild<QPushButton*>("pb_fold_aps_setting")->isVisible());
         QVERIFY(window.findChild<QPushButton*>("pb_fold_dvs_setting")->isVisible());

@@ -660,6 +660,18 @@ Device &gt; Open Camera a camera.
         <source>The live view of camera %1 stopped: %2</source>
         <translation>The live view of camera %1 stopped: %2</translation>
     </message>
+    <message>
+        <source>The recording could not start in %1.</source>
+        <translation>The recording could not start in %1.</translation>
+    </message>
+    <message>
+        <source>Save file success!</source>
+        <translation>Save file success!</translation>
+    </message>
+    <message>
+        <source>The recording could not be written completely.</source>
+        <translation>The recording could not be written completely.</translation>
+    </message>
 </context>
 <context>
     <name>SettingDisplayItem</name>

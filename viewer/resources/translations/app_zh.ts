@@ -660,6 +660,18 @@ Device &gt; Open Camera a camera.
         <source>The live view of camera %1 stopped: %2</source>
         <translation>相机 %1 的实时画面已停止：%2</translation>
     </message>
+    <message>
+        <source>The recording could not start in %1.</source>
+        <translation>无法在 %1 中开始录制。</translation>
+    </message>
+    <message>
+        <source>Save file success!</source>
+        <translation>文件保存成功！</translation>
+    </message>
+    <message>
+        <source>The recording could not be written completely.</source>
+        <translation>录制文件未能完整写入。</translation>
+    </message>
 </context>
 <context>
     <name>SettingDisplayItem</name>
