@@ -1353,6 +1353,10 @@ void MainWidget::slotAccumulationTimeChanged(uint64_t time_us)
     if (m_viewerType == ViewerRawFile && m_eventProcessor->hasFile() && !m_eventProcessor->isPlaying()) {
         m_eventProcessor->setPlayPos(m_eventProcessor->currentTimestamp());
     }
+    if (m_viewerType == ViewerFusionFile && m_fusionProcessor->hasRecording() &&
+        !m_fusionProcessor->isPlaying()) {
+        m_fusionProcessor->setPlayPos(m_fusionProcessor->timebase());
+    }
 }
 
 void MainWidget::slotFrameRateChanged(uint32_t fps)

@@ -364,6 +364,22 @@ private Q_SLOTS:
         QVERIFY(!window.findChild<QPushButton*>("pb_play")->isChecked());
     }
 
+    void closingTheWindowDuringTheLiveViewEndsCleanly()
+    {
+        {
+            MainWidget window;
+            QVERIFY(TestSupport::showMainWindow(window));
+            MainThreadSpy images(window.fusionProcessor(), &VxFusionCameraDataProcessor::signalFusionImage);
+            window.openCamera("DUET-0001");
+            QTRY_VERIFY_WITH_TIMEOUT(window.liveCamera()->isLive() && images.count() >= 3, kTimeout);
+        }
+        // The camera is free for the next window.
+        MainWidget window;
+        MainThreadSpy images(window.fusionProcessor(), &VxFusionCameraDataProcessor::signalFusionImage);
+        window.openCamera("DUET-0001");
+        QTRY_VERIFY_WITH_TIMEOUT(window.liveCamera()->isLive() && images.count() >= 3, kTimeout);
+    }
+
     void manualCalibrationIsWrittenToTheCamera()
     {
         const QString written = "Manual calibration parameters were written successfully!";
