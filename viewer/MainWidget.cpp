@@ -751,15 +751,13 @@ void MainWidget::slotCameraOpenFinished(bool opened, QString reason)
 
 void MainWidget::on_pb_play_clicked(bool checked)
 {
-    // Recordings play through the toggled connection to the engine; this is the live camera's.
-    if (m_viewerType == ViewerDvsCamera) {
-        playEventCamera(checked);
-    } else if (m_viewerType == ViewerFusionCamera) {
-        playFusionCamera(checked);
+    // Recordings play through the toggled connection to their processor; this is the live camera's.
+    if (isLiveType()) {
+        playLiveCamera(checked);
     }
 }
 
-void MainWidget::playEventCamera(bool on)
+void MainWidget::playLiveCamera(bool on)
 {
     if (!m_live->hasCamera() || !m_live->isConnected()) {
         qDebug() << "Please connect camera first.";
@@ -807,30 +805,6 @@ void MainWidget::attachFusionCamera()
     // The side bar's event and frame sensor settings of this camera.
     m_dvsPanel->setCamera(camera);
     m_apsPanel->setCamera(camera);
-}
-
-void MainWidget::playFusionCamera(bool on)
-{
-    if (!m_live->hasCamera() || !m_live->isConnected()) {
-        qDebug() << "Please connect camera first.";
-        m_ui->pb_play->setChecked(false);
-        slotShowLeftBottomTips(tr("Please connect camera first."), VxMessageType::Warning, QString());
-        return;
-    }
-    if (!on) {
-        stopLiveView();
-        return;
-    }
-    if (!m_live->start()) {
-        qDebug() << "Please check the camera connection.";
-        m_ui->pb_play->setChecked(false);
-        slotShowLeftBottomTips(tr("The camera did not start. Please check the camera connection."),
-                               VxMessageType::Error, QString());
-        return;
-    }
-    m_ui->pb_play->setChecked(true);
-    m_ui->pb_record->setEnabled(true);
-    showDroppedBuffers(0);
 }
 
 void MainWidget::stopLiveView()

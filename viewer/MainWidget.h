@@ -238,8 +238,8 @@ private:
     // while the waiting window shows).
     void openCameraDescription(const tarvo::CameraDescription& camera);
     void beginCameraOpening(const tarvo::CameraDescription& camera);
-    void playEventCamera(bool on);
-    void playFusionCamera(bool on);
+    // Starts or stops the open camera's live view (the play button's toggle).
+    void playLiveCamera(bool on);
     // Gives the opened fusion camera's calibration and callbacks to the fusion processor.
     void attachFusionCamera();
     // Sets which stream the fusion view shows (0 DVS, 1 APS, 2 fused) and tells the processor.

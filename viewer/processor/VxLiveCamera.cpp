@@ -128,13 +128,7 @@ bool VxLiveCamera::start()
     }
     // A loop that ended by itself (a lost camera) is joined before the next one.
     m_loopWorker.join();
-    int result = -1;
-    try {
-        result = camera->start();
-    } catch (const std::exception& error) {
-        qDebug() << "Camera start failed:" << error.what();
-    }
-    if (result != 0) {
+    if (!startedCamera([&camera] { return camera->start(); })) {
         return false;
     }
     {
@@ -143,15 +137,29 @@ bool VxLiveCamera::start()
         m_ready = false;
     }
     camera->setBatchEventsTime(m_batchTimeUs);
-    m_running = true;
-    m_loopWorker.start([this, camera] { return liveLoop(camera); },
-                       [this](const VxJobOutcome& outcome) {
-                           if (!outcome.success) {
-                               m_running = false;
-                               emit signalLiveEnded(outcome.message);
-                           }
-                       });
+    runLoop([this, camera] { return liveLoop(camera); });
     return true;
+}
+
+bool VxLiveCamera::startedCamera(const std::function<int()>& start)
+{
+    try {
+        return start() == 0;
+    } catch (const std::exception& error) {
+        qDebug() << "Camera start failed:" << error.what();
+        return false;
+    }
+}
+
+void VxLiveCamera::runLoop(VxWorker::Job loop)
+{
+    m_running = true;
+    m_loopWorker.start(std::move(loop), [this](const VxJobOutcome& outcome) {
+        if (!outcome.success) {
+            m_running = false;
+            emit signalLiveEnded(outcome.message);
+        }
+    });
 }
 
 bool VxLiveCamera::startFusion()
@@ -161,25 +169,12 @@ bool VxLiveCamera::startFusion()
         return true;
     }
     m_loopWorker.join();
-    int result = -1;
-    try {
-        result = camera->start(tarvo::DVS_APS_STREAM);
-    } catch (const std::exception& error) {
-        qDebug() << "Fusion camera start failed:" << error.what();
-    }
-    if (result != 0) {
+    if (!startedCamera([&camera] { return camera->start(tarvo::DVS_APS_STREAM); })) {
         return false;
     }
     qDebug() << "Fusion camera start";
-    m_running = true;
     // The camera's callbacks make the pictures; this loop only watches the connection.
-    m_loopWorker.start([this, camera] { return watchFusionCamera(camera); },
-                       [this](const VxJobOutcome& outcome) {
-                           if (!outcome.success) {
-                               m_running = false;
-                               emit signalLiveEnded(outcome.message);
-                           }
-                       });
+    runLoop([this, camera] { return watchFusionCamera(camera); });
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -98,6 +99,10 @@ private:
     VxJobOutcome openCamera(const tarvo::CameraDescription& description);
     VxJobOutcome liveLoop(const std::shared_ptr<tarvo::DvsCamera>& camera);
     bool startFusion();
+    // Runs a camera's start, which may throw; true when it returned 0.
+    static bool startedCamera(const std::function<int()>& start);
+    // Sets the run flag and runs the loop on the loop worker; a failed loop ends the live view.
+    void runLoop(VxWorker::Job loop);
     VxJobOutcome watchFusionCamera(const std::shared_ptr<tarvo::FusionCamera>& camera);
     // Sleeps until `until`, or less when stop() clears the run flag.
     template <typename TimePoint> void pauseUntil(TimePoint until);
