@@ -33,6 +33,19 @@ const char* const kPanelStyle =
     "#widget_tool_buttons QPushButton:hover { background: #D7E7EE; }"
     "#widget_tool_buttons QPushButton:pressed { background: #B9D3DE; }";
 
+// How the log names a tool whose box is left out for want of parameters.
+QString missingToolName(const tarvo::ToolInfo& info)
+{
+    switch (info.type) {
+    case tarvo::TOOL_TRIGGER_IN:
+        return "trigger";
+    case tarvo::TOOL_APS_CTRL:
+        return "aps infos";
+    default:
+        return QString::fromStdString(info.name).toLower();
+    }
+}
+
 } // namespace
 
 CameraToolPanel::CameraToolPanel(AppConfig* config, QWidget* parent)
@@ -183,7 +196,7 @@ void CameraToolPanel::setCameraTools(PanelCamera camera, ConfigFiles files)
             continue;
         }
         if (tool->getAllParamInfo().empty()) {
-            qDebug().noquote() << "camera" << QString::fromStdString(info.name).toLower() << "is null .";
+            qDebug().noquote() << "camera" << missingToolName(info) << "is null .";
             continue;
         }
         auto* made = new ToolSettingBox(info, tool, m_files.current, host);

@@ -27,7 +27,8 @@ public:
     double offsetY() const { return m_offsetY; }
 
 Q_SIGNALS:
-    // The user set the shift of the frames to (x, y); it replaces the previous one.
+    // The shift of the frames is now (x, y), replacing the previous one: set by the user, or
+    // (0, 0) when a fusion camera is shown, whose own calibration starts without a shift.
     void signalManualCaliOffsetXY(double x, double y);
     // The user wants the shift folded into the camera's calibration.
     void signalApplyCaliOffset();

@@ -1080,7 +1080,7 @@ private Q_SLOTS:
         QCOMPARE(shown.last().at(0).toBool(), false);
 
         fusion.tools.front().second = std::make_shared<ToolWithoutParameters>();
-        QTest::ignoreMessage(QtDebugMsg, "camera apsctrl is null .");
+        QTest::ignoreMessage(QtDebugMsg, "camera aps infos is null .");
         aps.setCameraTools(fusion, {fusionConfig(), QString()});
         QVERIFY(!aps.hasCamera());
         QVERIFY(!aps.calibrationBox()->isVisibleTo(&aps));
