@@ -27,9 +27,10 @@ class FusionCamera;
 // The viewer's live camera: searches the attached cameras, opens one on a worker thread (a
 // sensor's bring-up takes seconds), starts and stops it, and runs the live loop, which takes the
 // camera's batches, counts them into the playback engine and presents one picture per display
-// frame. Its methods are for the GUI thread; its signals also come from the worker, the live
-// loop and the camera's statistic thread, so receivers are reached through queued (automatic)
-// connections.
+// frame. A fusion camera's pictures come from its callbacks (VxFusionCameraDataProcessor); its
+// loop only watches the connection. Its methods are for the GUI thread; its signals also come from the
+// worker, the live loop and the camera's statistic thread, so receivers are reached through queued
+// (automatic) connections.
 class VxLiveCamera : public QObject
 {
     Q_OBJECT
