@@ -366,11 +366,14 @@ private Q_SLOTS:
     void closingTheWindowWhileACameraOpensOrPlaysEndsCleanly()
     {
         {
+            // At its real pace the sensor's bring-up lasts seconds: the window closes during it.
+            tarvo::sim::SimBus::instance().setWaitScale(1.0);
             MainWidget window;
             QVERIFY(TestSupport::showMainWindow(window));
             window.openCamera("KST-USB-0001");
             QVERIFY(window.liveCamera()->isOpening());
         }
+        tarvo::sim::SimBus::instance().setWaitScale(0.0001);
         {
             MainWidget window;
             QVERIFY(TestSupport::showMainWindow(window));
