@@ -7,6 +7,13 @@
 #include "TarvoDriver/Calibrator.h"
 #include "TarvoDriver/DvsApsFusionProccessor.h"
 
+#ifdef TARVO_BENCH_FUSED_PIPELINE
+#include "FusedPipeline.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -148,9 +155,18 @@ void printPairingFigures()
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     printMappingFigures();
     printPairingFigures();
+#ifdef TARVO_BENCH_FUSED_PIPELINE
+    // The viewer's configuration is read, and must not be the user's.
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication app(argc, argv);
+    tarvo::bench::printFusedFigures();
+#else
+    (void)argc;
+    (void)argv;
+#endif
     return 0;
 }

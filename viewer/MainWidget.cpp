@@ -15,6 +15,7 @@
 #include "VxFilePathReminderForm.h"
 #include "VxFileRecorder.h"
 #include "VxFirmwareVersion.h"
+#include "VxFusionCameraDataProcessor.h"
 #include "VxGeneralSetting.h"
 #include "VxGraphicsView.h"
 #include "VxLiveCamera.h"
@@ -26,6 +27,7 @@
 #include "WidgetWindowAgent.h"
 
 #include "TarvoDriver/DvsCamera.h"
+#include "TarvoDriver/FusionCamera.h"
 #include "TarvoDriver/RecordingNames.h"
 
 #include <QAction>
@@ -86,6 +88,7 @@ MainWidget::MainWidget(QWidget* parent)
     m_windowAgent->setHitTestVisible(m_ui->frame_menu_button);
 
     qRegisterMetaType<VxMessageType>("VxMessageType");
+    m_fusionProcessor = new VxFusionCameraDataProcessor(AppConfig::instance());
     m_eventProcessor = new VxEventProcessor(AppConfig::instance());
     m_live = new VxLiveCamera(m_eventProcessor);
     m_fileRecorder = new VxFileRecorder(this);
@@ -114,6 +117,7 @@ MainWidget::MainWidget(QWidget* parent)
     createMenus();
     createSidePanels();
     connectEngine();
+    connectFusionProcessor();
 
     setPlaybackEnabled(false);
     // Recording needs a live camera; the choice of stream comes with the fusion view. Both are
@@ -132,9 +136,13 @@ MainWidget::~MainWidget()
     // A recording ends while the camera still streams: the file gets everything until now.
     m_fileRecorder->finish();
     disarmTriggerRecording();
+    // The fusion processor lets go of the camera's callbacks before the camera stops.
+    m_fusionProcessor->setCamera(nullptr);
     // The live loop counts into the engine: it ends, and the camera stops, first.
     delete m_live;
     m_live = nullptr;
+    delete m_fusionProcessor;
+    m_fusionProcessor = nullptr;
     // The engine joins its threads; its queued signals to the widgets die with it.
     delete m_eventProcessor;
     m_eventProcessor = nullptr;
@@ -315,7 +323,9 @@ void MainWidget::connectEngine()
     // The play button drives the engine for recordings; for a live camera on_pb_play_clicked
     // starts and stops the camera.
     connect(m_ui->pb_play, &QPushButton::toggled, this, [this](bool on) {
-        if (!isLiveType()) {
+        if (m_viewerType == ViewerFusionFile) {
+            emit signalFusionFilePlayControl(on);
+        } else if (!isLiveType()) {
             emit signalPlaybackCtrl(on);
         }
     });
@@ -383,6 +393,54 @@ void MainWidget::connectEngine()
     // Queued, so that notices raised on any thread reach the toast through the GUI thread.
     connect(this, &MainWidget::signalShowLeftBottomTips, this, &MainWidget::slotShowLeftBottomTips,
             Qt::QueuedConnection);
+}
+
+void MainWidget::connectFusionProcessor()
+{
+    VxFusionCameraDataProcessor* fusion = m_fusionProcessor;
+    connect(this, &MainWidget::signalOpenFusionFile, fusion,
+            &VxFusionCameraDataProcessor::slotReadFusionFile);
+    connect(this, &MainWidget::signalSetViewerShowType, fusion,
+            &VxFusionCameraDataProcessor::slotSetViewerType);
+    connect(this, &MainWidget::signalFusionFilePlayControl, fusion,
+            &VxFusionCameraDataProcessor::slotPlaybackCtrl);
+    // Each processor answers the play bar only while it holds a recording.
+    connect(m_ui->pb_prv, &QPushButton::pressed, fusion, &VxFusionCameraDataProcessor::preFrame);
+    connect(m_ui->pb_next, &QPushButton::pressed, fusion, &VxFusionCameraDataProcessor::nextFrame);
+    connect(m_ui->pb_stop, &QPushButton::pressed, fusion, &VxFusionCameraDataProcessor::slotPlaybackReset);
+    connect(m_ui->pb_loop, &QPushButton::toggled, fusion, &VxFusionCameraDataProcessor::slotSetReplayFlag);
+    connect(m_slider, &VxThreeHandleSlider::centerValueMove, fusion,
+            &VxFusionCameraDataProcessor::setPlayPos);
+    connect(m_slider, &VxThreeHandleSlider::centerValueTrackClick, fusion,
+            &VxFusionCameraDataProcessor::setPlayPos);
+    connect(m_slider, &VxThreeHandleSlider::lowerValueChanged, fusion,
+            &VxFusionCameraDataProcessor::slotSetLowerTimeStamp);
+    connect(m_slider, &VxThreeHandleSlider::upperValueChanged, fusion,
+            &VxFusionCameraDataProcessor::slotSetUpperTimeStamp);
+
+    // Queued always: the pictures come from camera and playback threads, and a step's position
+    // must not overtake the ones the playback thread posted before it stopped.
+    const auto queued = Qt::QueuedConnection;
+    connect(fusion, &VxFusionCameraDataProcessor::signalFusionImage, m_ui->widget_show_image,
+            &ShowImageForm::slotShowImage, queued);
+    connect(fusion, &VxFusionCameraDataProcessor::signalTimeStamp, this, &MainWidget::showTimeStamp, queued);
+    connect(fusion, &VxFusionCameraDataProcessor::signalStartTimeStamp, m_slider,
+            &VxThreeHandleSlider::setMinimum, queued);
+    connect(fusion, &VxFusionCameraDataProcessor::signalEndTimeStamp, m_slider,
+            &VxThreeHandleSlider::setMaximum, queued);
+    connect(fusion, &VxFusionCameraDataProcessor::signalPlayStatus, this, &MainWidget::slotFusionPlayStatus,
+            queued);
+    connect(fusion, &VxFusionCameraDataProcessor::signalLoadingStatus, this,
+            &MainWidget::slotSetWaitWinStatus, queued);
+    connect(fusion, &VxFusionCameraDataProcessor::signalShowLeftBottomTips, this,
+            &MainWidget::slotShowLeftBottomTips, queued);
+    // The frame sensor panel's manual calibration: an offset to try, then written to the camera.
+    connect(m_apsPanel, &SidebarApsSettingUI::signalManualCaliOffsetXY, fusion,
+            &VxFusionCameraDataProcessor::slotSetApsOffset);
+    connect(m_apsPanel, &SidebarApsSettingUI::signalApplyCaliOffset, fusion,
+            &VxFusionCameraDataProcessor::slotApplyOffset);
+    connect(fusion, &VxFusionCameraDataProcessor::signalFileLoaded, this, &MainWidget::slotFusionFileLoaded,
+            queued);
 }
 
 // ---- menus and commands ----------------------------------------------------------------------
@@ -456,16 +514,16 @@ void MainWidget::openRecording(const QString& path)
     m_ui->lb_viewer_file_name->setText(tr("File name: ") + file.fileName());
     if (VxRecordingFiles::isFusionRecording(path)) {
         m_viewerType = ViewerFusionFile;
+        setShowType(tarvo::DVS_APS_STREAM);
         emit signalOpenRawFile(QString());
         emit signalOpenFusionFile(path);
-        // Nothing plays fusion recordings yet: say so instead of showing a dead view.
-        slotShowLeftBottomTips(tr("Fusion playback is not available yet."), VxMessageType::Warning,
-                               QString());
     } else {
         m_viewerType = ViewerRawFile;
         emit signalOpenRawFile(path);
         emit signalOpenFusionFile(QString());
     }
+    // Only a fusion recording has streams to choose from.
+    m_ui->pb_viewer_type->setEnabled(m_viewerType == ViewerFusionFile);
     m_cameraPanel->setEnabled(true);
 }
 
@@ -486,6 +544,31 @@ void MainWidget::slotFileLoaded(bool loaded)
     setRecordingCommandsVisible(true);
     setPlaybackEnabled(true);
     updateRecordingStatus();
+}
+
+void MainWidget::slotFusionFileLoaded(bool loaded)
+{
+    if (m_viewerType != ViewerFusionFile) {
+        return;
+    }
+    if (!loaded) {
+        // The processor has said why; the window returns to showing nothing.
+        m_viewerType = ViewerNone;
+        clearRecordingDisplays();
+        m_ui->pb_viewer_type->setEnabled(false);
+        m_ui->lb_viewer_file_name->setText(tr("File name: "));
+        return;
+    }
+    m_slider->resetRange();
+    setPlaybackEnabled(true);
+}
+
+void MainWidget::slotFusionPlayStatus(bool playing)
+{
+    // Only the recording's playback moves the play button; a live fusion camera owns it otherwise.
+    if (m_viewerType == ViewerFusionFile) {
+        m_ui->pb_play->setChecked(playing);
+    }
 }
 
 void MainWidget::setRecordingCommandsVisible(bool visible)
@@ -601,9 +684,11 @@ void MainWidget::openCameraDescription(const tarvo::CameraDescription& camera)
              << " product: " << QString::fromStdString(camera.productName);
     const bool fusion = camera.productName == "Duet";
     m_viewerType = fusion ? ViewerFusionCamera : ViewerDvsCamera;
-    m_showType = fusion ? tarvo::DVS_APS_STREAM : tarvo::DVS_STREAM;
-    m_ui->pb_viewer_type->setProperty("type", fusion ? "fusion" : "dvs");
-    repolish(m_ui->pb_viewer_type);
+    setShowType(fusion ? tarvo::DVS_APS_STREAM : tarvo::DVS_STREAM);
+    // An event camera has one stream to show.
+    m_ui->pb_viewer_type->setEnabled(fusion);
+    // The previous camera's pictures stop before it goes.
+    m_fusionProcessor->setCamera(nullptr);
     // The slow rate applies to recordings only.
     m_cameraPanel->setSlowRateEnabled(false);
     beginCameraOpening(camera);
@@ -648,6 +733,7 @@ void MainWidget::slotCameraOpenFinished(bool opened, QString reason)
             slotShowLeftBottomTips(tr("The Duet camera firmware needs to be upgraded!"),
                                    VxMessageType::Warning, QString());
         }
+        attachFusionCamera();
     }
     emit setShowCameraLiveUI(true);
     emit resetShowCameraFormTitle(true);
@@ -665,15 +751,13 @@ void MainWidget::slotCameraOpenFinished(bool opened, QString reason)
 
 void MainWidget::on_pb_play_clicked(bool checked)
 {
-    // Recordings play through the toggled connection to the engine; this is the live camera's.
-    if (m_viewerType == ViewerDvsCamera) {
-        playEventCamera(checked);
-    } else if (m_viewerType == ViewerFusionCamera) {
-        playFusionCamera(checked);
+    // Recordings play through the toggled connection to their processor; this is the live camera's.
+    if (isLiveType()) {
+        playLiveCamera(checked);
     }
 }
 
-void MainWidget::playEventCamera(bool on)
+void MainWidget::playLiveCamera(bool on)
 {
     if (!m_live->hasCamera() || !m_live->isConnected()) {
         qDebug() << "Please connect camera first.";
@@ -705,18 +789,22 @@ void MainWidget::playEventCamera(bool on)
     qDebug() << "start camera.";
 }
 
-void MainWidget::playFusionCamera(bool on)
+void MainWidget::attachFusionCamera()
 {
-    m_ui->pb_play->setChecked(false);
-    if (!m_live->hasCamera() || !m_live->isConnected()) {
-        qDebug() << "Please connect camera first.";
-        slotShowLeftBottomTips(tr("Please connect camera first."), VxMessageType::Warning, QString());
+    const std::shared_ptr<tarvo::FusionCamera> camera = m_live->fusionCamera();
+    if (!camera) {
         return;
     }
-    if (on) {
-        slotShowLeftBottomTips(tr("The live view of fusion cameras is not available yet."),
-                               VxMessageType::Warning, QString());
+    // The camera's own calibration lays its events over its frames; without one the default
+    // stays.
+    tarvo::CalibratorParameters params;
+    if (camera->readCalibrationParam(params)) {
+        m_fusionProcessor->loadCalibration(params);
     }
+    m_fusionProcessor->setCamera(camera);
+    // The side bar's event and frame sensor settings of this camera.
+    m_dvsPanel->setCamera(camera);
+    m_apsPanel->setCamera(camera);
 }
 
 void MainWidget::stopLiveView()
@@ -727,6 +815,8 @@ void MainWidget::stopLiveView()
     }
     m_fileRecorder->finish();
     m_live->stop();
+    // Frames and events of the stopped stream must not pair with those of the next start.
+    m_fusionProcessor->clearFusionData();
     m_ui->pb_record->setEnabled(false);
     m_ui->pb_play->setChecked(false);
     // The rates were the stream's; the dropped buffers stay readable until the next start.
@@ -743,6 +833,7 @@ void MainWidget::closeCamera()
     }
     stopLiveView();
     disarmTriggerRecording();
+    m_fusionProcessor->setCamera(nullptr);
     m_live->release();
     m_fileRecorder->setCamera(nullptr);
     m_ui->label_show_camera_info->clear();
@@ -756,7 +847,7 @@ void MainWidget::slotLiveStatistics(quint64 bytes_per_second, quint64 events_per
                                     quint64 dropped_buffers)
 {
     // A second that ended after the live view did says nothing about it.
-    if (m_viewerType != ViewerDvsCamera || !m_live->isLive()) {
+    if (!isLiveType() || !m_live->isLive()) {
         return;
     }
     m_statusBandwidth = VxLiveCamera::bandwidthText(bytes_per_second);
@@ -778,7 +869,7 @@ void MainWidget::showDroppedBuffers(uint64_t dropped)
 
 void MainWidget::slotLiveEnded(QString reason)
 {
-    if (m_viewerType != ViewerDvsCamera) {
+    if (!isLiveType()) {
         return;
     }
     stopLiveView();
@@ -857,6 +948,10 @@ void MainWidget::initDvsCameraSettings()
 
 void MainWidget::on_pb_record_clicked()
 {
+    if (m_viewerType == ViewerFusionCamera) {
+        recordFusionCamera();
+        return;
+    }
     const std::shared_ptr<tarvo::DvsCamera> camera = m_live->dvsCamera();
     if (m_viewerType != ViewerDvsCamera || !camera || !camera->isConnected() || !m_live->isLive()) {
         qDebug() << "Please connect camera first.";
@@ -884,18 +979,71 @@ void MainWidget::on_pb_record_clicked()
     slotRecordingTick();
 }
 
+void MainWidget::recordFusionCamera()
+{
+    const std::shared_ptr<tarvo::FusionCamera> camera = m_live->fusionCamera();
+    if (!camera || !camera->isConnected() || !m_live->isLive()) {
+        qDebug() << "Please connect camera first.";
+        m_ui->pb_record->setChecked(false);
+        slotShowLeftBottomTips(tr("Please connect camera first."), VxMessageType::Warning, QString());
+        return;
+    }
+    if (m_recording) {
+        qDebug() << "stop recording";
+        finishManualRecording();
+        return;
+    }
+    qDebug() << "start recording...";
+    // The driver adds the three files' extensions to the name.
+    const QString folder = m_appConfig->outputRawFilePath();
+    const QString name = QString::fromStdString(camera->getDescription().serial) +
+                         QDateTime::currentDateTime().toString("_yyyyMMdd_HHmmss");
+    if (camera->startRecording(folder.toLocal8Bit().toStdString(), name.toLocal8Bit().toStdString(),
+                               tarvo::DVS_APS_STREAM) != 0) {
+        m_ui->pb_record->setChecked(false);
+        slotShowLeftBottomTips(tr("The recording could not start in %1.").arg(folder), VxMessageType::Error,
+                               folder);
+        return;
+    }
+    m_recording = true;
+    m_ui->pb_record->setChecked(true);
+    m_recordingClock.start();
+    m_recordingTimer->start();
+    slotRecordingTick();
+}
+
 void MainWidget::finishManualRecording()
 {
     m_recording = false;
     m_recordingTimer->stop();
     m_ui->pb_record->setChecked(false);
     m_ui->lb_recoding_time->clear();
-    m_fileRecorder->stopRecording();
+    const std::shared_ptr<tarvo::FusionCamera> fusion = m_live->fusionCamera();
+    if (!fusion) {
+        m_fileRecorder->stopRecording();
+        return;
+    }
+    const QString folder = m_appConfig->outputRawFilePath();
+    if (fusion->stopRecording(tarvo::DVS_APS_STREAM) == 0) {
+        slotShowLeftBottomTips(tr("Save file success!"), VxMessageType::Success, folder);
+    } else {
+        slotShowLeftBottomTips(tr("The recording could not be written completely."), VxMessageType::Error,
+                               folder);
+    }
 }
 
 void MainWidget::slotRecordingTick()
 {
     if (!m_recording) {
+        return;
+    }
+    const qint64 seconds = m_recordingClock.elapsed() / 1000;
+    const QString elapsed = QString("%1:%2:%3")
+                                .arg(seconds / 3600, 2, 10, QChar('0'))
+                                .arg(seconds / 60 % 60, 2, 10, QChar('0'))
+                                .arg(seconds % 60, 2, 10, QChar('0'));
+    if (m_viewerType == ViewerFusionCamera) {
+        m_ui->lb_recoding_time->setText(elapsed);
         return;
     }
     const tarvo::RecordingStatus status = m_fileRecorder->status();
@@ -904,11 +1052,6 @@ void MainWidget::slotRecordingTick()
         finishManualRecording();
         return;
     }
-    const qint64 seconds = m_recordingClock.elapsed() / 1000;
-    const QString elapsed = QString("%1:%2:%3")
-                                .arg(seconds / 3600, 2, 10, QChar('0'))
-                                .arg(seconds / 60 % 60, 2, 10, QChar('0'))
-                                .arg(seconds % 60, 2, 10, QChar('0'));
     m_ui->lb_recoding_time->setText(
         elapsed + "  " + QLocale().formattedDataSize(qint64(VxFileRecorder::recordedBytes(status))));
 }
@@ -1179,9 +1322,14 @@ void MainWidget::slotAccumulationTimeChanged(uint64_t time_us)
 {
     m_accTimeUs = time_us;
     m_eventProcessor->setAccTime(time_us);
+    m_fusionProcessor->setAccTime(time_us);
     m_live->setBatchTime(time_us);
     if (m_viewerType == ViewerRawFile && m_eventProcessor->hasFile() && !m_eventProcessor->isPlaying()) {
         m_eventProcessor->setPlayPos(m_eventProcessor->currentTimestamp());
+    }
+    if (m_viewerType == ViewerFusionFile && m_fusionProcessor->hasRecording() &&
+        !m_fusionProcessor->isPlaying()) {
+        m_fusionProcessor->setPlayPos(m_fusionProcessor->timebase());
     }
 }
 
@@ -1189,6 +1337,7 @@ void MainWidget::slotFrameRateChanged(uint32_t fps)
 {
     m_liveFps = uint16_t(std::min<uint32_t>(fps, std::numeric_limits<uint16_t>::max()));
     m_eventProcessor->setFps(int(fps));
+    m_fusionProcessor->setFps(int(fps));
     m_live->setFps(m_liveFps);
 }
 
@@ -1209,8 +1358,13 @@ void MainWidget::slotStartEndPointEditable(bool editable)
 
 void MainWidget::on_pb_viewer_type_clicked()
 {
+    setShowType((m_showType + 1) % 3);
+}
+
+void MainWidget::setShowType(int type)
+{
     static const char* const kTypes[] = {"dvs", "aps", "fusion"};
-    m_showType = (m_showType + 1) % 3;
+    m_showType = type;
     m_ui->pb_viewer_type->setProperty("type", kTypes[m_showType]);
     repolish(m_ui->pb_viewer_type);
     emit signalSetViewerShowType(static_cast<tarvo::STREAM_TYPE>(m_showType));

@@ -25,6 +25,7 @@ class SidebarCameraSettingUI;
 class SidebarDvsSettingUI;
 class VxEventProcessor;
 class VxFileRecorder;
+class VxFusionCameraDataProcessor;
 class VxLiveCamera;
 class VxThreeHandleSlider;
 class VxToolTip;
@@ -87,6 +88,7 @@ public:
     void setRestartLauncher(RestartLauncher launcher) { m_restartLauncher = std::move(launcher); }
     QWK::WidgetWindowAgent* windowAgent() const { return m_windowAgent; }
     VxEventProcessor* eventProcessor() const { return m_eventProcessor; }
+    VxFusionCameraDataProcessor* fusionProcessor() const { return m_fusionProcessor; }
     VxLiveCamera* liveCamera() const { return m_live; }
     VxFileRecorder* fileRecorder() const { return m_fileRecorder; }
     VxThreeHandleSlider* timeSlider() const { return m_slider; }
@@ -177,6 +179,9 @@ public Q_SLOTS:
     // The end of a recording's load: on success the recording's commands appear, on failure
     // the window returns to showing nothing.
     void slotFileLoaded(bool loaded);
+    void slotFusionFileLoaded(bool loaded);
+    // The fusion processor's playback started or stopped.
+    void slotFusionPlayStatus(bool playing);
     void slotSensorSize(QSize size);
     void slotFrameStatistics(uint64_t events, double events_per_second);
     void slotPixelHovered(QPoint pixel);
@@ -210,6 +215,7 @@ private:
     void connectCameraToolPanel(CameraToolPanel* panel, QPushButton* button);
     void createTooltips();
     void connectEngine();
+    void connectFusionProcessor();
     void setTitleBarCorners(bool rounded);
     // Shows one of the side panels (or none) and sizes the settings area to fit.
     void showSidePanel(QWidget* panel);
@@ -232,8 +238,12 @@ private:
     // while the waiting window shows).
     void openCameraDescription(const tarvo::CameraDescription& camera);
     void beginCameraOpening(const tarvo::CameraDescription& camera);
-    void playEventCamera(bool on);
-    void playFusionCamera(bool on);
+    // Starts or stops the open camera's live view (the play button's toggle).
+    void playLiveCamera(bool on);
+    // Gives the opened fusion camera's calibration and callbacks to the fusion processor.
+    void attachFusionCamera();
+    // Sets which stream the fusion view shows (0 DVS, 1 APS, 2 fused) and tells the processor.
+    void setShowType(int type);
     // Ends the live view and stops the camera; the play button is released.
     void stopLiveView();
     // Stops and lets go of the camera, when one is open, before a recording takes the window.
@@ -242,6 +252,9 @@ private:
     // Ends the recording started by hand: the button and the time go, and the recorder announces
     // how it ended.
     void finishManualRecording();
+    // The record button of a fusion camera: the driver records its events, frames and
+    // calibration side by side.
+    void recordFusionCamera();
     // Takes back what initDvsCameraSettings armed on the camera.
     void disarmTriggerRecording();
     void updateCameraCommands();
@@ -252,6 +265,7 @@ private:
     RestartLauncher m_restartLauncher;
 
     VxEventProcessor* m_eventProcessor = nullptr;
+    VxFusionCameraDataProcessor* m_fusionProcessor = nullptr;
     VxLiveCamera* m_live = nullptr;
     VxFileRecorder* m_fileRecorder = nullptr;
     VxThreeHandleSlider* m_slider = nullptr;

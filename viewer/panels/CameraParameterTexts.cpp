@@ -40,6 +40,9 @@ const char* const kContext = "CameraParameterTexts";
     QT_TRANSLATE_NOOP("CameraParameterTexts", "Ip Address"),
     QT_TRANSLATE_NOOP("CameraParameterTexts", "Subnet Mask"),
     QT_TRANSLATE_NOOP("CameraParameterTexts", "Gateway"),
+    // The frame sensor panel's own rows: the manual calibration shift.
+    QT_TRANSLATE_NOOP("CameraParameterTexts", "Offset X"),
+    QT_TRANSLATE_NOOP("CameraParameterTexts", "Offset Y"),
     // Units in words; symbols (Hz, %, Mev/s, LSB, dB) read the same in every language.
     QT_TRANSLATE_NOOP("CameraParameterTexts", "DAC code"),
     QT_TRANSLATE_NOOP("CameraParameterTexts", "periods"),

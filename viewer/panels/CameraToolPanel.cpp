@@ -5,6 +5,7 @@
 #include "VxCameraConfigFile.h"
 
 #include "TarvoDriver/DvsCamera.h"
+#include "TarvoDriver/FusionCamera.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -31,6 +32,19 @@ const char* const kPanelStyle =
     " background: #FFFFFF; border: 1px solid #004B6A; border-radius: 4px; min-height: 26px; }"
     "#widget_tool_buttons QPushButton:hover { background: #D7E7EE; }"
     "#widget_tool_buttons QPushButton:pressed { background: #B9D3DE; }";
+
+// How the log names a tool whose box is left out for want of parameters.
+QString missingToolName(const tarvo::ToolInfo& info)
+{
+    switch (info.type) {
+    case tarvo::TOOL_TRIGGER_IN:
+        return "trigger";
+    case tarvo::TOOL_APS_CTRL:
+        return "aps infos";
+    default:
+        return QString::fromStdString(info.name).toLower();
+    }
+}
 
 } // namespace
 
@@ -142,9 +156,20 @@ void CameraToolPanel::setCamera(std::shared_ptr<tarvo::DvsCamera> camera)
 {
     setCameraTools(PanelCamera::of(camera),
                    {m_config->dvsCameraCurrentConfigPath(), m_config->dvsDefaultConfigPath()});
-    if (hasCamera()) {
-        cameraShown(m_camera.description);
-    }
+}
+
+void CameraToolPanel::setCamera(std::shared_ptr<tarvo::FusionCamera> camera)
+{
+    PanelCamera made = PanelCamera::of(camera);
+    made.fusion = camera != nullptr;
+    setCameraTools(std::move(made),
+                   {m_config->fusionCameraCurrentConfigPath(), m_config->fusionDefaultConfigPath()});
+}
+
+void CameraToolPanel::addPanelBox(QWidget* box)
+{
+    // Before the stretch that keeps the boxes at the top; the tools' boxes go in front.
+    m_boxLayout->insertWidget(m_boxLayout->count() - 1, box);
 }
 
 void CameraToolPanel::setCameraTools(PanelCamera camera, ConfigFiles files)
@@ -171,14 +196,14 @@ void CameraToolPanel::setCameraTools(PanelCamera camera, ConfigFiles files)
             continue;
         }
         if (tool->getAllParamInfo().empty()) {
-            qDebug().noquote() << "camera" << QString::fromStdString(info.name).toLower() << "is null .";
+            qDebug().noquote() << "camera" << missingToolName(info) << "is null .";
             continue;
         }
         auto* made = new ToolSettingBox(info, tool, m_files.current, host);
         connect(made, &ToolSettingBox::signalShowLeftBottomTips, this,
                 &CameraToolPanel::signalShowLeftBottomTips);
-        // Before the stretch that keeps the boxes at the top.
-        m_boxLayout->insertWidget(m_boxLayout->count() - 1, made);
+        // After the boxes made so far, before the panel's own boxes.
+        m_boxLayout->insertWidget(int(m_boxes.size()), made);
         // At once, not when the layout gets round to it: callers look at the panel right away.
         made->show();
         m_boxes.append(made);
@@ -188,6 +213,9 @@ void CameraToolPanel::setCameraTools(PanelCamera camera, ConfigFiles files)
         m_camera = PanelCamera();
     }
     showBoxes(hasCamera());
+    if (hasCamera()) {
+        cameraShown(m_camera);
+    }
     emit signalCameraShown(hasCamera());
 }
 

@@ -19,12 +19,14 @@ class ToolSettingBox;
 
 namespace tarvo {
 class DvsCamera;
-}
+class FusionCamera;
+} // namespace tarvo
 
 // A side-bar panel of camera settings built from an open camera's tools: one box a tool, one row
 // a parameter, and under them Default, Refresh, Load and Export. Without a camera it shows only a
-// short hint. The event and frame sensor panels differ in which tools they show and which
-// configuration files they keep. Used on the GUI thread only.
+// short hint. The event and frame sensor panels differ in which tools they show; the
+// configuration files they keep are the event camera's or the fusion camera's, by the camera
+// shown. Used on the GUI thread only.
 class CameraToolPanel : public QWidget
 {
     Q_OBJECT
@@ -41,6 +43,9 @@ public:
     // Shows the settings of an event camera opened by the caller, kept in the current
     // event-camera configuration file; null clears the panel.
     void setCamera(std::shared_ptr<tarvo::DvsCamera> camera);
+    // Shows the settings of a fusion camera opened by the caller, kept in the current
+    // fusion-camera configuration file; null clears the panel.
+    void setCamera(std::shared_ptr<tarvo::FusionCamera> camera);
     // Shows the tools of `camera` that this panel edits, in the panel's order, each box folded.
     // An empty camera is the same as clearCamera().
     void setCameraTools(PanelCamera camera, ConfigFiles files);
@@ -83,10 +88,12 @@ protected:
     virtual int toolRank(tarvo::ToolType type) const { return int(type); }
     // The text shown while the panel has no camera.
     virtual QString emptyHint() const = 0;
-    // Called once a camera's settings are shown, with its description.
-    virtual void cameraShown(const tarvo::CameraDescription& description) { Q_UNUSED(description); }
+    // Called once a camera's settings are shown.
+    virtual void cameraShown(const PanelCamera& camera) { Q_UNUSED(camera); }
     // Shows the hint of emptyHint(); the subclass calls it once constructed.
     void updateHint();
+    // Adds a box of the panel's own below the tools' boxes, shown whenever they are.
+    void addPanelBox(QWidget* box);
 
     const PanelCamera& camera() const { return m_camera; }
     // Applies the file at `path` to the camera as a whole, or changes nothing; `problem` says

@@ -24,6 +24,8 @@ struct PanelCamera
     std::function<bool(const std::string&)> exportConfig;
     std::function<bool(const std::string&)> loadConfig;
     std::function<bool()> isConnected;
+    // A fusion camera: its frames are laid over its events through a calibration.
+    bool fusion = false;
 
     // Empty when there is no camera.
     template <typename Camera> static PanelCamera of(const std::shared_ptr<Camera>& camera)

@@ -26,15 +26,15 @@ QString SidebarDvsSettingUI::emptyHint() const
     return tr("Open an event camera to adjust its sensor here.");
 }
 
-void SidebarDvsSettingUI::cameraShown(const tarvo::CameraDescription& description)
+void SidebarDvsSettingUI::cameraShown(const PanelCamera& shown)
 {
     const QString path = configFiles().current;
-    if (description.interfaceType == tarvo::ETHERNET || path.isEmpty()) {
+    if (shown.description.interfaceType == tarvo::ETHERNET || path.isEmpty()) {
         return;
     }
     if (!QFileInfo::exists(path)) {
         // Nothing kept yet: from now on the file keeps what the camera has and the user sets.
-        camera().exportConfig(path.toStdString());
+        shown.exportConfig(path.toStdString());
         return;
     }
     QString problem;
@@ -45,6 +45,8 @@ void SidebarDvsSettingUI::cameraShown(const tarvo::CameraDescription& descriptio
         return;
     }
     slotRefreshConfig();
+    // The kept file also holds a fusion camera's frame sensor settings, which the other panel shows.
+    emit signalCameraParamsLoaded();
 }
 
 bool SidebarDvsSettingUI::showsTool(tarvo::ToolType type) const

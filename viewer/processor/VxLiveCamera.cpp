@@ -56,6 +56,13 @@ VxJobOutcome VxLiveCamera::openCamera(const tarvo::CameraDescription& descriptio
         if (!m_fusionCamera) {
             return VxJobOutcome::failed(trap.lastError());
         }
+        tarvo::FusionCamera* counted = m_fusionCamera.get();
+        // Called on the camera's statistic thread, which stop() joins before the camera is let go.
+        m_fusionCamera->setStatisticInfoCallback([this, counted](tarvo::VxStatisticInfo info) {
+            emit signalStatistics(info.dataRate, info.eventRate,
+                                  counted->getStreamStatistics().eventBuffersDropped);
+        });
+        m_ready = true;
         return VxJobOutcome::succeeded();
     }
     // A search first: the camera may have been unplugged and plugged in again since the last one.
@@ -86,6 +93,12 @@ std::shared_ptr<tarvo::DvsCamera> VxLiveCamera::dvsCamera() const
     return m_camera;
 }
 
+std::shared_ptr<tarvo::FusionCamera> VxLiveCamera::fusionCamera() const
+{
+    std::lock_guard<std::mutex> lock(m_cameraMutex);
+    return m_fusionCamera;
+}
+
 bool VxLiveCamera::isConnected() const
 {
     std::lock_guard<std::mutex> lock(m_cameraMutex);
@@ -98,24 +111,24 @@ bool VxLiveCamera::isConnected() const
 bool VxLiveCamera::isReady() const
 {
     std::lock_guard<std::mutex> lock(m_cameraMutex);
+    if (m_fusionCamera) {
+        return m_ready && m_fusionCamera->isConnected();
+    }
     return m_camera && m_ready && m_camera->isConnected();
 }
 
 bool VxLiveCamera::start()
 {
+    if (fusionCamera()) {
+        return startFusion();
+    }
     const std::shared_ptr<tarvo::DvsCamera> camera = dvsCamera();
     if (!camera || m_running) {
         return m_running;
     }
     // A loop that ended by itself (a lost camera) is joined before the next one.
     m_loopWorker.join();
-    int result = -1;
-    try {
-        result = camera->start();
-    } catch (const std::exception& error) {
-        qDebug() << "Camera start failed:" << error.what();
-    }
-    if (result != 0) {
+    if (!startedCamera([&camera] { return camera->start(); })) {
         return false;
     }
     {
@@ -124,21 +137,52 @@ bool VxLiveCamera::start()
         m_ready = false;
     }
     camera->setBatchEventsTime(m_batchTimeUs);
+    runLoop([this, camera] { return liveLoop(camera); });
+    return true;
+}
+
+bool VxLiveCamera::startedCamera(const std::function<int()>& start)
+{
+    try {
+        return start() == 0;
+    } catch (const std::exception& error) {
+        qDebug() << "Camera start failed:" << error.what();
+        return false;
+    }
+}
+
+void VxLiveCamera::runLoop(VxWorker::Job loop)
+{
     m_running = true;
-    m_loopWorker.start([this, camera] { return liveLoop(camera); },
-                       [this](const VxJobOutcome& outcome) {
-                           if (!outcome.success) {
-                               m_running = false;
-                               emit signalLiveEnded(outcome.message);
-                           }
-                       });
+    m_loopWorker.start(std::move(loop), [this](const VxJobOutcome& outcome) {
+        if (!outcome.success) {
+            m_running = false;
+            emit signalLiveEnded(outcome.message);
+        }
+    });
+}
+
+bool VxLiveCamera::startFusion()
+{
+    const std::shared_ptr<tarvo::FusionCamera> camera = fusionCamera();
+    if (m_running) {
+        return true;
+    }
+    m_loopWorker.join();
+    if (!startedCamera([&camera] { return camera->start(tarvo::DVS_APS_STREAM); })) {
+        return false;
+    }
+    qDebug() << "Fusion camera start";
+    // The camera's callbacks make the pictures; this loop only watches the connection.
+    runLoop([this, camera] { return watchFusionCamera(camera); });
     return true;
 }
 
 void VxLiveCamera::stop()
 {
     const std::shared_ptr<tarvo::DvsCamera> camera = dvsCamera();
-    m_running = false;
+    const std::shared_ptr<tarvo::FusionCamera> fusion = fusionCamera();
+    const bool wasRunning = m_running.exchange(false);
     {
         std::lock_guard<std::mutex> lock(m_pauseMutex);
     }
@@ -147,6 +191,10 @@ void VxLiveCamera::stop()
     // the camera sends an event (never, if the scene or a filter holds all of them back).
     if (camera) {
         camera->stop();
+    }
+    if (fusion && wasRunning) {
+        fusion->stop(tarvo::DVS_APS_STREAM);
+        qDebug() << "Fusion camera stop.";
     }
     m_loopWorker.join();
 }
@@ -159,6 +207,9 @@ void VxLiveCamera::release()
     std::lock_guard<std::mutex> lock(m_cameraMutex);
     if (m_camera) {
         m_camera->setStatisticInfoCallback(nullptr);
+    }
+    if (m_fusionCamera) {
+        m_fusionCamera->setStatisticInfoCallback(nullptr);
     }
     m_camera.reset();
     m_fusionCamera.reset();
@@ -216,6 +267,19 @@ VxJobOutcome VxLiveCamera::liveLoop(const std::shared_ptr<tarvo::DvsCamera>& cam
             return VxJobOutcome::failed(tr("Camera connection lost."));
         }
         pauseUntil(t0 + std::chrono::microseconds(1000000 / m_fps.load()));
+    }
+    return VxJobOutcome::succeeded();
+}
+
+VxJobOutcome VxLiveCamera::watchFusionCamera(const std::shared_ptr<tarvo::FusionCamera>& camera)
+{
+    while (m_running) {
+        if (!camera->isConnected()) {
+            qDebug() << "Camera connection lost.";
+            m_running = false;
+            return VxJobOutcome::failed(tr("Camera connection lost."));
+        }
+        pauseUntil(std::chrono::steady_clock::now() + kConnectionCheckPeriod);
     }
     return VxJobOutcome::succeeded();
 }

@@ -9,8 +9,10 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -25,14 +27,18 @@ class FusionCamera;
 // The viewer's live camera: searches the attached cameras, opens one on a worker thread (a
 // sensor's bring-up takes seconds), starts and stops it, and runs the live loop, which takes the
 // camera's batches, counts them into the playback engine and presents one picture per display
-// frame. Its methods are for the GUI thread; its signals also come from the worker, the live
-// loop and the camera's statistic thread, so receivers are reached through queued (automatic)
-// connections.
+// frame. A fusion camera's pictures come from its callbacks (VxFusionCameraDataProcessor); its
+// loop only watches the connection. Its methods are for the GUI thread; its signals also come from the
+// worker, the live loop and the camera's statistic thread, so receivers are reached through queued
+// (automatic) connections.
 class VxLiveCamera : public QObject
 {
     Q_OBJECT
 
 public:
+    // How often the loop of a fusion camera asks whether it is still connected.
+    static constexpr std::chrono::milliseconds kConnectionCheckPeriod{200};
+
     // `engine` receives the events and must outlive this object.
     explicit VxLiveCamera(VxEventProcessor* engine, QObject* parent = nullptr);
     ~VxLiveCamera() override;
@@ -51,14 +57,17 @@ public:
     // Whether the manager handed out the chosen camera.
     bool hasCamera() const;
     std::shared_ptr<tarvo::DvsCamera> dvsCamera() const;
+    std::shared_ptr<tarvo::FusionCamera> fusionCamera() const;
     bool isConnected() const;
     // The event camera is open and has not been stopped since: start() needs no new opening. A
     // camera stops itself when its connection is lost.
     bool isReady() const;
 
-    // Starts the event camera and the live loop; false when it does not start (logged).
+    // Starts the camera: an event camera with the live loop, a fusion camera's two streams with a
+    // loop that watches its connection (its pictures come from its callbacks). False when it does
+    // not start (logged).
     bool start();
-    // Ends the live loop and stops the camera, which must then be opened again to start.
+    // Ends the live loop and stops the camera; an event camera must then be opened again to start.
     void stop();
     // The live loop runs.
     bool isLive() const { return m_running.load(); }
@@ -90,6 +99,12 @@ Q_SIGNALS:
 private:
     VxJobOutcome openCamera(const tarvo::CameraDescription& description);
     VxJobOutcome liveLoop(const std::shared_ptr<tarvo::DvsCamera>& camera);
+    bool startFusion();
+    // Runs a camera's start, which may throw; true when it returned 0.
+    static bool startedCamera(const std::function<int()>& start);
+    // Sets the run flag and runs the loop on the loop worker; a failed loop ends the live view.
+    void runLoop(VxWorker::Job loop);
+    VxJobOutcome watchFusionCamera(const std::shared_ptr<tarvo::FusionCamera>& camera);
     // Sleeps until `until`, or less when stop() clears the run flag.
     template <typename TimePoint> void pauseUntil(TimePoint until);
 

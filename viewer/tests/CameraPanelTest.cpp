@@ -8,6 +8,7 @@
 #include "SettingBaseWithLineEdit.h"
 #include "SettingBaseWithSwitchButton.h"
 #include "SettingBaseWithTextEdit.h"
+#include "SettingItemBox.h"
 #include "SidebarApsSettingUI.h"
 #include "SidebarDvsSettingUI.h"
 #include "TestSupport.h"
@@ -18,6 +19,7 @@
 
 #include "TarvoDriver/DvsCamera.h"
 #include "TarvoDriver/DvsCameraManager.h"
+#include "TarvoDriver/FusionCamera.h"
 #include "TarvoHal/CameraToolBasePrivate.h"
 #include "TarvoHal/UsbInterface.h"
 #include "TarvoSim/SimBus.h"
@@ -71,12 +73,37 @@ tarvo::sim::DeviceConfig ethernetCamera(const std::string& serial)
     return config;
 }
 
+// A camera opened for one test, with what the tests read of it.
+template <typename Camera> struct OpenedCameraBase
+{
+    template <typename T> T param(tarvo::ToolType type, const std::string& name) const
+    {
+        T value{};
+        camera->getTool(type)->getParam(name, value);
+        return value;
+    }
+    // Every parameter as a configuration file holds it.
+    json state() const
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("state.json").toStdString();
+        camera->exportCameraConfigParams(path);
+        std::ifstream file(path);
+        return json::parse(file);
+    }
+
+    std::string serial;
+    tarvo::DvsCameraManager manager;
+    std::shared_ptr<Camera> camera;
+};
+
 // A simulated camera attached for one test and opened through the manager, with a second handle
 // on the device that reads its register file.
-struct OpenedCamera
+struct OpenedCamera : OpenedCameraBase<tarvo::DvsCamera>
 {
-    explicit OpenedCamera(const tarvo::sim::DeviceConfig& config) : serial(config.serial)
+    explicit OpenedCamera(const tarvo::sim::DeviceConfig& config)
     {
+        serial = config.serial;
         tarvo::sim::SimBus::instance().attach(config);
         manager.updateCameras();
         camera = manager.openCamera(serial);
@@ -98,26 +125,25 @@ struct OpenedCamera
         registers->readRegister(address, value);
         return value;
     }
-    template <typename T> T param(tarvo::ToolType type, const std::string& name) const
-    {
-        T value{};
-        camera->getTool(type)->getParam(name, value);
-        return value;
-    }
-    // Every parameter as a configuration file holds it.
-    json state() const
-    {
-        QTemporaryDir dir;
-        const std::string path = dir.filePath("state.json").toStdString();
-        camera->exportCameraConfigParams(path);
-        std::ifstream file(path);
-        return json::parse(file);
-    }
 
-    std::string serial;
-    tarvo::DvsCameraManager manager;
-    std::shared_ptr<tarvo::DvsCamera> camera;
     std::shared_ptr<tarvo::Interface> registers;
+};
+
+// The simulated fusion camera, attached for one test and opened through the manager.
+struct OpenedFusionCamera : OpenedCameraBase<tarvo::FusionCamera>
+{
+    OpenedFusionCamera()
+    {
+        for (const tarvo::sim::DeviceConfig& config : tarvo::sim::SimBus::defaultDevices()) {
+            if (config.kind == tarvo::sim::DeviceKind::FusionCamera) {
+                serial = config.serial;
+                tarvo::sim::SimBus::instance().attach(config);
+            }
+        }
+        manager.updateCameras();
+        camera = manager.openFusionCamera(serial);
+    }
+    ~OpenedFusionCamera() { tarvo::sim::SimBus::instance().detach(serial); }
 };
 
 json readJson(const QString& path)
@@ -175,30 +201,22 @@ QString lastNotice(const QSignalSpy& notices, VxMessageType* type = nullptr)
     return notices.last().at(0).toString();
 }
 
-// The frame sensor's tool as fusion cameras will have it: the same parameter kinds, steps and
-// units, kept in memory.
-class FrameSensorTool : public tarvo::CameraToolBasePrivate
+// A frame sensor tool that describes no parameters.
+class ToolWithoutParameters : public tarvo::CameraToolBasePrivate
 {
 public:
-    FrameSensorTool() : CameraToolBasePrivate("tests/FrameSensorTool")
-    {
-        for (const char* name : {"auto_exposure", "auto_gain", "auto_white_balance"}) {
-            addParam(tarvo::BoolParameterInfo{{name, tarvo::PARAMETER_BOOL, "", "", false}, true});
-        }
-        addParam(
-            tarvo::IntParameterInfo{{"black_level", tarvo::PARAMETER_INT, "", "LSB", false}, 0, 1023, 50, 1});
-        addParam(tarvo::IntParameterInfo{
-            {"exposure_time", tarvo::PARAMETER_INT, "", "us", false}, 10, 33000, 1020, 10});
-        addParam(tarvo::IntParameterInfo{{"gain", tarvo::PARAMETER_INT, "", "0.3 dB", false}, 0, 240, 0, 1});
-    }
-    tarvo::ToolInfo getToolInfo() const override
-    {
-        return {tarvo::TOOL_APS_CTRL, "ApsCtrl", {}, "Ctrl of APS cameras with IMX415 sonsors"};
-    }
+    ToolWithoutParameters() : CameraToolBasePrivate("tests/ToolWithoutParameters") {}
+    tarvo::ToolInfo getToolInfo() const override { return {tarvo::TOOL_APS_CTRL, "ApsCtrl", {}, ""}; }
 
 protected:
     bool applyParam(const std::string&, const Value&) override { return true; }
 };
+
+// The offsets a signalManualCaliOffsetXY carried, as sent: two doubles.
+QList<QVariant> offsets(double x, double y)
+{
+    return {QVariant(x), QVariant(y)};
+}
 
 constexpr uint32_t kBiasDiffOn = 0x1010;
 constexpr uint32_t kRoiCtrl = 0x4;
@@ -217,6 +235,7 @@ class CameraPanelTest : public QObject
     AppConfig* m_config = nullptr;
 
     QString currentConfig() const { return m_config->dvsCameraCurrentConfigPath(); }
+    QString fusionConfig() const { return m_config->fusionCameraCurrentConfigPath(); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -239,9 +258,15 @@ private Q_SLOTS:
     {
         TestSupport::failOnAnyWarning();
         // Every test starts from the shipped settings.
-        QFile::remove(currentConfig());
-        QVERIFY(QFile::copy(m_config->dvsDefaultConfigPath(), currentConfig()));
-        QFile::setPermissions(currentConfig(), QFile::ReadOwner | QFile::WriteOwner);
+        const std::pair<QString, QString> kept[] = {
+            {m_config->dvsDefaultConfigPath(), currentConfig()},
+            {m_config->fusionDefaultConfigPath(), fusionConfig()},
+        };
+        for (const auto& [shipped, current] : kept) {
+            QFile::remove(current);
+            QVERIFY(QFile::copy(shipped, current));
+            QFile::setPermissions(current, QFile::ReadOwner | QFile::WriteOwner);
+        }
     }
 
     void withoutACameraThePanelsShowOnlyAHint()
@@ -798,44 +823,289 @@ private Q_SLOTS:
         }
     }
 
-    void theFrameSensorBoxIsBuiltFromTheSameRows()
+    void aFusionCameraShowsItsToolsInBothPanels()
     {
-        auto frameSensor = std::make_shared<FrameSensorTool>();
-        PanelCamera fusion;
-        fusion.tools.emplace_back(frameSensor->getToolInfo(), frameSensor);
-        fusion.exportConfig = [](const std::string&) { return false; };
-        fusion.loadConfig = [](const std::string&) { return false; };
-        fusion.isConnected = [] { return true; };
-        SidebarApsSettingUI panel(m_config);
-        const QString kept = m_dir->filePath("fusion_kept.json");
-        QVERIFY(TestSupport::writeFile(kept, "{}"));
-        panel.setCameraTools(fusion, {kept, QString()});
-        QVERIFY(panel.hasCamera());
-        ToolSettingBox* box = panel.box(tarvo::TOOL_APS_CTRL);
+        OpenedFusionCamera duet;
+        QVERIFY(duet.camera);
+        SidebarDvsSettingUI dvs(m_config);
+        SidebarApsSettingUI aps(m_config);
+        dvs.setCamera(duet.camera);
+        aps.setCamera(duet.camera);
+
+        // The fusion camera's trigger input times its frames and is not offered, and it has no sync
+        // tool: those boxes are left out.
+        QStringList titles;
+        for (ToolSettingBox* box : dvs.boxes()) {
+            titles << box->title();
+        }
+        QCOMPARE(titles,
+                 QStringList({"Biases", "Anti Flicker", "Event Rate Control", "Event Trail Filter", "ROI"}));
+        QCOMPARE(dvs.configFiles().current, fusionConfig());
+        QCOMPARE(dvs.configFiles().defaults, m_config->fusionDefaultConfigPath());
+        QCOMPARE(aps.configFiles().current, fusionConfig());
+
+        QCOMPARE(aps.boxes().size(), 1);
+        ToolSettingBox* box = aps.box(tarvo::TOOL_APS_CTRL);
         QVERIFY(box);
         QCOMPARE(box->title(), QString("APS"));
-        QCOMPARE(box->rowCount(), 6);
-        QVERIFY(rowOf<SettingBaseWithSwitchButton>(panel, tarvo::TOOL_APS_CTRL, "auto_exposure")->isOn());
-        auto* exposure = rowOf<SettingBaseWithLineEdit>(panel, tarvo::TOOL_APS_CTRL, "exposure_time");
-        QCOMPARE(exposure->value(), 1020.0);
+        const auto params = duet.camera->getTool(tarvo::TOOL_APS_CTRL)->getAllParamInfo();
+        QCOMPARE(box->rowCount(), int(params.size()));
+        for (const auto& [name, basic] : params) {
+            QVERIFY2(box->row(name), name.c_str());
+        }
+        auto* exposure = rowOf<SettingBaseWithLineEdit>(aps, tarvo::TOOL_APS_CTRL, "exposure_time");
+        QVERIFY(exposure);
+        QCOMPARE(exposure->value(), double(duet.param<int>(tarvo::TOOL_APS_CTRL, "exposure_time")));
+        QCOMPARE(exposure->unit(), QString("us"));
+        QCOMPARE(exposure->minimum(), 10.0);
         QCOMPARE(exposure->step(), 10.0);
-        box->setFolded(false);
-        panel.resize(480, 500);
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QVERIFY(TestSupport::saveRender(&panel, "SidebarApsSettingUI_frame_sensor"));
+        QCOMPARE(rowOf<SettingBaseWithSwitchButton>(aps, tarvo::TOOL_APS_CTRL, "auto_exposure")->isOn(),
+                 duet.param<bool>(tarvo::TOOL_APS_CTRL, "auto_exposure"));
+        QVERIFY(aps.calibrationBox()->isVisibleTo(&aps));
 
-        // Only values on a step of 10 µs from the minimum are sent.
-        typeInto(exposure, "1025", false);
+        box->setFolded(false);
+        aps.calibrationBox()->setFolded(false);
+        aps.resize(480, 640);
+        aps.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&aps));
+        QVERIFY(TestSupport::saveRender(&aps, "SidebarApsSettingUI_fusion_camera"));
+    }
+
+    void frameSensorChangesReachTheCameraAndTheFusionConfiguration()
+    {
+        OpenedFusionCamera duet;
+        SidebarApsSettingUI aps(m_config);
+        SidebarDvsSettingUI dvs(m_config);
+        aps.setCamera(duet.camera);
+        dvs.setCamera(duet.camera);
+        QSignalSpy notices(&aps, &CameraToolPanel::signalShowLeftBottomTips);
+        aps.box(tarvo::TOOL_APS_CTRL)->setFolded(false);
+        aps.resize(480, 640);
+        aps.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&aps));
+        const QByteArray eventFileBefore = TestSupport::readFile(currentConfig());
+
+        // Only exposure times on a step of 10 µs from the minimum are sent.
+        auto* exposure = rowOf<SettingBaseWithLineEdit>(aps, tarvo::TOOL_APS_CTRL, "exposure_time");
+        typeInto(exposure, "2005");
         QCOMPARE(exposure->field()->lineEdit()->inputState(), VxInputState::Invalid);
-        QTest::keyClick(exposure->field()->lineEdit(), Qt::Key_Return);
-        int value = 0;
-        QVERIFY(frameSensor->getParam("exposure_time", value));
-        QCOMPARE(value, 1020);
+        QCOMPARE(duet.param<int>(tarvo::TOOL_APS_CTRL, "exposure_time"), 1020);
+        typeInto(exposure, "2000");
+        QCOMPARE(duet.param<int>(tarvo::TOOL_APS_CTRL, "exposure_time"), 2000);
         exposure->addButton()->click();
-        QVERIFY(frameSensor->getParam("exposure_time", value));
-        QCOMPARE(value, 1030);
-        COMPARE_JSON(readJson(kept)["ApsCtrl"]["exposure_time"], json(1030));
+        QCOMPARE(duet.param<int>(tarvo::TOOL_APS_CTRL, "exposure_time"), 2010);
+        COMPARE_JSON(readJson(fusionConfig())["ApsCtrl"]["exposure_time"], json(2010));
+
+        QTest::mouseClick(
+            rowOf<SettingBaseWithSwitchButton>(aps, tarvo::TOOL_APS_CTRL, "auto_gain")->switchButton(),
+            Qt::LeftButton);
+        QCOMPARE(duet.param<bool>(tarvo::TOOL_APS_CTRL, "auto_gain"), false);
+        typeInto(rowOf<SettingBaseWithLineEdit>(aps, tarvo::TOOL_APS_CTRL, "gain"), "30");
+        QCOMPARE(duet.param<int>(tarvo::TOOL_APS_CTRL, "gain"), 30);
+        COMPARE_JSON(readJson(fusionConfig())["ApsCtrl"]["auto_gain"], json(false));
+
+        // The event sensor's values of a fusion camera go into the same file.
+        typeInto(rowOf<SettingBaseWithLineEdit>(dvs, tarvo::TOOL_BIASES, "bias_fo"), "80");
+        QCOMPARE(duet.param<int>(tarvo::TOOL_BIASES, "bias_fo"), 80);
+        QVERIFY(notices.isEmpty());
+        COMPARE_JSON(readJson(fusionConfig()), duet.state());
+        QCOMPARE(TestSupport::readFile(currentConfig()), eventFileBefore);
+    }
+
+    void defaultRefreshLoadAndExportWorkOnAFusionCamera()
+    {
+        OpenedFusionCamera duet;
+        SidebarApsSettingUI aps(m_config);
+        aps.setCamera(duet.camera);
+        QSignalSpy notices(&aps, &CameraToolPanel::signalShowLeftBottomTips);
+        const auto tool = duet.camera->getTool(tarvo::TOOL_APS_CTRL);
+        auto* gain = rowOf<SettingBaseWithLineEdit>(aps, tarvo::TOOL_APS_CTRL, "gain");
+        auto* autoGain = rowOf<SettingBaseWithSwitchButton>(aps, tarvo::TOOL_APS_CTRL, "auto_gain");
+
+        QVERIFY(tool->setParam("auto_gain", false));
+        QVERIFY(tool->setParam("gain", 40));
+        QTest::mouseClick(aps.findChild<QPushButton*>("refresh_button"), Qt::LeftButton);
+        QCOMPARE(gain->value(), 40.0);
+        QVERIFY(!autoGain->isOn());
+
+        const QString path = m_dir->filePath("fusion_round_trip.json");
+        QVERIFY(aps.exportConfig(path));
+        QCOMPARE(lastNotice(notices), QString("Camera parameters exported successfully."));
+        const json exported = duet.state();
+        COMPARE_JSON(readJson(path), exported);
+        COMPARE_JSON(exported["ApsCtrl"]["gain"], json(40));
+
+        QTest::mouseClick(aps.findChild<QPushButton*>("default_button"), Qt::LeftButton);
+        QCOMPARE(lastNotice(notices), QString("Camera parameters loaded successfully."));
+        const json shipped = readJson(m_config->fusionDefaultConfigPath());
+        COMPARE_JSON(duet.state(), shipped);
+        COMPARE_JSON(readJson(fusionConfig()), shipped);
+        QCOMPARE(gain->value(), 0.0);
+        QVERIFY(autoGain->isOn());
+
+        QVERIFY(aps.loadConfig(path));
+        QCOMPARE(lastNotice(notices), QString("Camera parameters loaded successfully."));
+        COMPARE_JSON(duet.state(), exported);
+        COMPARE_JSON(readJson(fusionConfig()), exported);
+        QCOMPARE(gain->value(), 40.0);
+    }
+
+    void theKeptFusionSettingsReachTheCameraAndBothPanels()
+    {
+        json kept = readJson(fusionConfig());
+        kept["ApsCtrl"]["auto_gain"] = false;
+        kept["ApsCtrl"]["gain"] = 60;
+        kept["Biases"]["bias_fo"] = 100;
+        QVERIFY(TestSupport::writeFile(fusionConfig(), QByteArray::fromStdString(kept.dump(4))));
+        // The event-camera file is not the fusion camera's.
+        json eventKept = readJson(currentConfig());
+        eventKept["Biases"]["bias_fo"] = 30;
+        QVERIFY(TestSupport::writeFile(currentConfig(), QByteArray::fromStdString(eventKept.dump(4))));
+
+        OpenedFusionCamera duet;
+        SidebarDvsSettingUI dvs(m_config);
+        SidebarApsSettingUI aps(m_config);
+        connect(&dvs, &CameraToolPanel::signalCameraParamsLoaded, &aps, &CameraToolPanel::slotRefreshConfig);
+        // The frame sensor panel may be given the camera first: it shows the kept values once the
+        // event sensor panel has applied them.
+        aps.setCamera(duet.camera);
+        dvs.setCamera(duet.camera);
+        QCOMPARE(duet.param<int>(tarvo::TOOL_APS_CTRL, "gain"), 60);
+        QCOMPARE(duet.param<int>(tarvo::TOOL_BIASES, "bias_fo"), 100);
+        QCOMPARE(rowOf<SettingBaseWithLineEdit>(aps, tarvo::TOOL_APS_CTRL, "gain")->value(), 60.0);
+        QVERIFY(!rowOf<SettingBaseWithSwitchButton>(aps, tarvo::TOOL_APS_CTRL, "auto_gain")->isOn());
+        QCOMPARE(rowOf<SettingBaseWithLineEdit>(dvs, tarvo::TOOL_BIASES, "bias_fo")->value(), 100.0);
+    }
+
+    void theCalibrationBoxSendsTheShiftAndApply()
+    {
+        OpenedFusionCamera duet;
+        SidebarApsSettingUI aps(m_config);
+        QSignalSpy shifts(&aps, &SidebarApsSettingUI::signalManualCaliOffsetXY);
+        QSignalSpy applied(&aps, &SidebarApsSettingUI::signalApplyCaliOffset);
+        aps.setCamera(duet.camera);
+        // The camera brings its own calibration, without a shift.
+        QCOMPARE(shifts.size(), 1);
+        QCOMPARE(shifts.last(), offsets(0, 0));
+
+        SettingItemBox* box = aps.calibrationBox();
+        QCOMPARE(box->title(), QString("APS Manual Calibration"));
+        QVERIFY(box->isFolded());
+        box->setFolded(false);
+        auto* x = box->findChild<SettingBaseWithLineEdit*>("row_offset_x");
+        auto* y = box->findChild<SettingBaseWithLineEdit*>("row_offset_y");
+        auto* apply = box->findChild<QPushButton*>("pb_apply_cali_offset");
+        QVERIFY(x && y && apply);
+        QCOMPARE(x->labelText(), QString("Offset X"));
+        QCOMPARE(x->toolTip(), QString("Set aps offset x."));
+        QCOMPARE(y->toolTip(), QString("Set aps offset y."));
+        QCOMPARE(x->kind(), SettingBaseWithLineEdit::Kind::Integer);
+        QCOMPARE(x->minimum(), -100.0);
+        QCOMPARE(y->maximum(), 100.0);
+        QCOMPARE(x->field()->lineEdit()->text(), QString("0"));
+        QCOMPARE(apply->text(), QString("Apply"));
+        QCOMPARE(apply->size(), QSize(60, 20));
+        aps.resize(480, 640);
+        aps.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&aps));
+
+        typeInto(x, "12");
+        QCOMPARE(shifts.last(), offsets(12, 0));
+        y->subButton()->click();
+        QCOMPARE(shifts.last(), offsets(12, -1));
+        y->field()->slider()->setValue(-100);
+        QCOMPARE(shifts.last(), offsets(12, -100));
+        QCOMPARE(aps.offsetY(), -100.0);
+        const int sent = shifts.size();
+        typeInto(x, "101");
+        QCOMPARE(x->field()->lineEdit()->inputState(), VxInputState::Invalid);
+        y->subButton()->click(); // already at the end of the range
+        QCOMPARE(shifts.size(), sent);
+        QVERIFY(TestSupport::saveRender(&aps, "SidebarApsSettingUI_calibration"));
+
+        // Applying folds the shift into the calibration; the rows start from zero again, so the
+        // next change does not send the applied shift a second time.
+        QTest::mouseClick(apply, Qt::LeftButton);
+        QCOMPARE(applied.size(), 1);
+        QCOMPARE(shifts.size(), sent);
+        QCOMPARE(x->value(), 0.0);
+        QCOMPARE(y->field()->lineEdit()->text(), QString("0"));
+        y->addButton()->click();
+        QCOMPARE(shifts.last(), offsets(0, 1));
+        QCOMPARE(applied.size(), 1);
+    }
+
+    void onlyAFusionCameraShowsTheFrameSensorBoxes()
+    {
+        OpenedFusionCamera duet;
+        OpenedCamera usb(usbCamera("PANEL-NO-APS"));
+        SidebarApsSettingUI aps(m_config);
+        SidebarDvsSettingUI dvs(m_config);
+        QSignalSpy shifts(&aps, &SidebarApsSettingUI::signalManualCaliOffsetXY);
+        aps.resize(480, 640);
+        aps.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&aps));
+        aps.setCamera(duet.camera);
+        QVERIFY(aps.calibrationBox()->isVisible());
+        dvs.setCamera(duet.camera);
+        QVERIFY(!dvs.box(tarvo::TOOL_APS_CTRL));
+
+        aps.setCamera(usb.camera);
+        QVERIFY(!aps.hasCamera());
+        QVERIFY(!aps.box(tarvo::TOOL_APS_CTRL));
+        QVERIFY(!aps.calibrationBox()->isVisible());
+        QVERIFY(aps.findChild<QLabel*>("lb_panel_hint")->isVisible());
+        QCOMPARE(shifts.size(), 1);
+
+        aps.setCamera(duet.camera);
+        aps.clearCamera();
+        QVERIFY(!aps.calibrationBox()->isVisible());
+        QVERIFY(aps.findChild<QLabel*>("lb_panel_hint")->isVisible());
+    }
+
+    void aMissingOrEmptyToolLeavesItsBoxOut()
+    {
+        PanelCamera fusion;
+        fusion.fusion = true;
+        fusion.tools.emplace_back(tarvo::ToolInfo{tarvo::TOOL_APS_CTRL, "ApsCtrl", {}, ""}, nullptr);
+        fusion.exportConfig = [](const std::string&) { return true; };
+        fusion.loadConfig = [](const std::string&) { return true; };
+        fusion.isConnected = [] { return true; };
+        SidebarApsSettingUI aps(m_config);
+        QSignalSpy shown(&aps, &CameraToolPanel::signalCameraShown);
+
+        QTest::ignoreMessage(QtDebugMsg, "Camera tool is null .");
+        aps.setCameraTools(fusion, {fusionConfig(), QString()});
+        QVERIFY(!aps.hasCamera());
+        QCOMPARE(shown.last().at(0).toBool(), false);
+
+        fusion.tools.front().second = std::make_shared<ToolWithoutParameters>();
+        QTest::ignoreMessage(QtDebugMsg, "camera aps infos is null .");
+        aps.setCameraTools(fusion, {fusionConfig(), QString()});
+        QVERIFY(!aps.hasCamera());
+        QVERIFY(!aps.calibrationBox()->isVisibleTo(&aps));
+        QCOMPARE(shown.last().at(0).toBool(), false);
+    }
+
+    void theMainWindowShowsTheFrameSensorPanelForAFusionCamera()
+    {
+        MainWidget window;
+        QVERIFY(TestSupport::showMainWindow(window));
+        auto* apsButton = window.findChild<QPushButton*>("pb_fold_aps_setting");
+        OpenedFusionCamera duet;
+        window.dvsPanel()->setCamera(duet.camera);
+        window.apsPanel()->setCamera(duet.camera);
+        QVERIFY(apsButton->isVisible());
+        QTest::mouseClick(apsButton, Qt::LeftButton);
+        QVERIFY(window.apsPanel()->isVisible());
+        window.apsPanel()->box(tarvo::TOOL_APS_CTRL)->setFolded(false);
+        window.apsPanel()->calibrationBox()->setFolded(false);
+        QTest::qWait(50);
+        QVERIFY(TestSupport::saveRender(&window, "MainWidget_aps_panel"));
+
+        window.apsPanel()->clearCamera();
+        window.dvsPanel()->clearCamera();
+        QVERIFY(!apsButton->isVisible());
     }
 
     void theMainWindowShowsAPanelButtonWhileItsPanelHasSettings()

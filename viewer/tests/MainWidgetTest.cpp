@@ -8,6 +8,7 @@
 #include "VXMessageBox.h"
 #include "VxEventProcessor.h"
 #include "VxFilePathReminderForm.h"
+#include "VxFusionCameraDataProcessor.h"
 #include "VxGraphicsView.h"
 #include "VxRangeFileDialog.h"
 #include "VxThreeHandleSlider.h"
@@ -298,10 +299,16 @@ private Q_SLOTS:
         QVERIFY(!window.saveAsAction()->isVisible());
         QVERIFY(!window.cutRecordingAction()->isVisible());
         QVERIFY(!window.eventProcessor()->hasFile());
-        QCOMPARE(toasts(window).size(), 1);
-        QCOMPARE(toasts(window).first()->type(), VxMessageType::Warning);
-        QCOMPARE(toasts(window).first()->findChild<QLabel*>("lb_show_tips")->text(),
-                 QString("Fusion playback is not available yet."));
+        // The fusion processor takes it, and says that this video cannot be played.
+        QTRY_COMPARE(toasts(window).size(), 1);
+        QCOMPARE(toasts(window).first()->type(), VxMessageType::Error);
+        QVERIFY(toasts(window)
+                    .first()
+                    ->findChild<QLabel*>("lb_show_tips")
+                    ->text()
+                    .startsWith("Could not open the fusion recording: "));
+        QTRY_COMPARE(window.viewerType(), MainWidget::ViewerNone);
+        QVERIFY(!window.fusionProcessor()->hasRecording());
 
         // Without its video, the same header plays as an event recording.
         openAndPlayThrough(window, fusionAlone);

@@ -332,6 +332,14 @@ Device &gt; Open Camera a camera.
         <source>Default gateway (0.0.0.0 for none)</source>
         <translation>Default gateway (0.0.0.0 for none)</translation>
     </message>
+    <message>
+        <source>Offset X</source>
+        <translation>Offset X</translation>
+    </message>
+    <message>
+        <source>Offset Y</source>
+        <translation>Offset Y</translation>
+    </message>
 </context>
 <context>
     <name>CameraToolPanel</name>
@@ -589,10 +597,6 @@ Device &gt; Open Camera a camera.
         <translation>RAW files (*.raw)</translation>
     </message>
     <message>
-        <source>Fusion playback is not available yet.</source>
-        <translation>Fusion playback is not available yet.</translation>
-    </message>
-    <message>
         <source>Please open a raw file first.</source>
         <translation>Please open a raw file first.</translation>
     </message>
@@ -649,16 +653,24 @@ Device &gt; Open Camera a camera.
         <translation>The camera did not start. Please check the camera connection.</translation>
     </message>
     <message>
-        <source>The live view of fusion cameras is not available yet.</source>
-        <translation>The live view of fusion cameras is not available yet.</translation>
-    </message>
-    <message>
         <source>Dropped buffers: %1</source>
         <translation>Dropped buffers: %1</translation>
     </message>
     <message>
         <source>The live view of camera %1 stopped: %2</source>
         <translation>The live view of camera %1 stopped: %2</translation>
+    </message>
+    <message>
+        <source>The recording could not start in %1.</source>
+        <translation>The recording could not start in %1.</translation>
+    </message>
+    <message>
+        <source>Save file success!</source>
+        <translation>Save file success!</translation>
+    </message>
+    <message>
+        <source>The recording could not be written completely.</source>
+        <translation>The recording could not be written completely.</translation>
     </message>
 </context>
 <context>
@@ -712,6 +724,26 @@ Device &gt; Open Camera a camera.
     <message>
         <source>Open a fusion camera to adjust its frame sensor here.</source>
         <translation>Open a fusion camera to adjust its frame sensor here.</translation>
+    </message>
+    <message>
+        <source>APS Manual Calibration</source>
+        <translation>APS Manual Calibration</translation>
+    </message>
+    <message>
+        <source>Set aps offset x.</source>
+        <translation>Set aps offset x.</translation>
+    </message>
+    <message>
+        <source>Set aps offset y.</source>
+        <translation>Set aps offset y.</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>Keep the shift in the camera&apos;s calibration</source>
+        <translation>Keep the shift in the camera&apos;s calibration</translation>
     </message>
 </context>
 <context>
@@ -1097,6 +1129,45 @@ Device &gt; Open Camera a camera.
     <message>
         <source>Select Directory</source>
         <translation>Select Directory</translation>
+    </message>
+</context>
+<context>
+    <name>VxFusionCameraDataProcessor</name>
+    <message>
+        <source>Manual calibration parameters were written successfully!</source>
+        <translation>Manual calibration parameters were written successfully!</translation>
+    </message>
+    <message>
+        <source>Manual calibration parameters were written failed!</source>
+        <translation>Manual calibration parameters were written failed!</translation>
+    </message>
+    <message>
+        <source>The calibration %1 could not be read; the calibration in force stays.</source>
+        <translation>The calibration %1 could not be read; the calibration in force stays.</translation>
+    </message>
+    <message>
+        <source>its video cannot be read.</source>
+        <translation>its video cannot be read.</translation>
+    </message>
+    <message>
+        <source>its video holds no frame.</source>
+        <translation>its video holds no frame.</translation>
+    </message>
+    <message>
+        <source>its events cannot be read.</source>
+        <translation>its events cannot be read.</translation>
+    </message>
+    <message>
+        <source>Could not open the fusion recording: %1</source>
+        <translation>Could not open the fusion recording: %1</translation>
+    </message>
+    <message>
+        <source>Playback stopped: %1</source>
+        <translation>Playback stopped: %1</translation>
+    </message>
+    <message>
+        <source>the video has no frame to start again from.</source>
+        <translation>the video has no frame to start again from.</translation>
     </message>
 </context>
 <context>

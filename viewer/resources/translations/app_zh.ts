@@ -332,6 +332,14 @@ Device &gt; Open Camera a camera.
         <source>Default gateway (0.0.0.0 for none)</source>
         <translation>默认网关（0.0.0.0 表示无）</translation>
     </message>
+    <message>
+        <source>Offset X</source>
+        <translation>X 偏移</translation>
+    </message>
+    <message>
+        <source>Offset Y</source>
+        <translation>Y 偏移</translation>
+    </message>
 </context>
 <context>
     <name>CameraToolPanel</name>
@@ -589,10 +597,6 @@ Device &gt; Open Camera a camera.
         <translation>RAW 文件 (*.raw)</translation>
     </message>
     <message>
-        <source>Fusion playback is not available yet.</source>
-        <translation>暂不支持融合回放。</translation>
-    </message>
-    <message>
         <source>Please open a raw file first.</source>
         <translation>请先打开 RAW 文件。</translation>
     </message>
@@ -649,16 +653,24 @@ Device &gt; Open Camera a camera.
         <translation>相机未能启动，请检查相机连接。</translation>
     </message>
     <message>
-        <source>The live view of fusion cameras is not available yet.</source>
-        <translation>融合相机的实时画面暂不可用。</translation>
-    </message>
-    <message>
         <source>Dropped buffers: %1</source>
         <translation>丢弃的缓冲区：%1</translation>
     </message>
     <message>
         <source>The live view of camera %1 stopped: %2</source>
         <translation>相机 %1 的实时画面已停止：%2</translation>
+    </message>
+    <message>
+        <source>The recording could not start in %1.</source>
+        <translation>无法在 %1 中开始录制。</translation>
+    </message>
+    <message>
+        <source>Save file success!</source>
+        <translation>文件保存成功！</translation>
+    </message>
+    <message>
+        <source>The recording could not be written completely.</source>
+        <translation>录制文件未能完整写入。</translation>
     </message>
 </context>
 <context>
@@ -712,6 +724,26 @@ Device &gt; Open Camera a camera.
     <message>
         <source>Open a fusion camera to adjust its frame sensor here.</source>
         <translation>打开融合相机后，可在此调整其帧传感器。</translation>
+    </message>
+    <message>
+        <source>APS Manual Calibration</source>
+        <translation>APS 手动标定</translation>
+    </message>
+    <message>
+        <source>Set aps offset x.</source>
+        <translation>设置 APS 在 x 方向的偏移。</translation>
+    </message>
+    <message>
+        <source>Set aps offset y.</source>
+        <translation>设置 APS 在 y 方向的偏移。</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Keep the shift in the camera&apos;s calibration</source>
+        <translation>将偏移写入相机的标定</translation>
     </message>
 </context>
 <context>
@@ -1097,6 +1129,45 @@ Device &gt; Open Camera a camera.
     <message>
         <source>Select Directory</source>
         <translation>选择目录</translation>
+    </message>
+</context>
+<context>
+    <name>VxFusionCameraDataProcessor</name>
+    <message>
+        <source>Manual calibration parameters were written successfully!</source>
+        <translation>手动标定参数写入成功！</translation>
+    </message>
+    <message>
+        <source>Manual calibration parameters were written failed!</source>
+        <translation>手动标定参数写入失败！</translation>
+    </message>
+    <message>
+        <source>The calibration %1 could not be read; the calibration in force stays.</source>
+        <translation>无法读取标定文件 %1，继续使用当前标定。</translation>
+    </message>
+    <message>
+        <source>its video cannot be read.</source>
+        <translation>无法读取其视频。</translation>
+    </message>
+    <message>
+        <source>its video holds no frame.</source>
+        <translation>其视频中没有帧。</translation>
+    </message>
+    <message>
+        <source>its events cannot be read.</source>
+        <translation>无法读取其事件。</translation>
+    </message>
+    <message>
+        <source>Could not open the fusion recording: %1</source>
+        <translation>无法打开融合录制：%1</translation>
+    </message>
+    <message>
+        <source>Playback stopped: %1</source>
+        <translation>播放已停止：%1</translation>
+    </message>
+    <message>
+        <source>the video has no frame to start again from.</source>
+        <translation>视频中没有可重新开始的帧。</translation>
     </message>
 </context>
 <context>
