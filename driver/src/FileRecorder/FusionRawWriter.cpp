@@ -51,8 +51,7 @@ bool FusionRawWriter::start(const std::string& path, const DvsFileInfo& info, bo
     // A recording of events alone takes them from now on.
     m_taking = !waitsForFrames;
     m_leadingIn = waitsForFrames;
-    m_leadIn.clear();
-    m_leadInBytes = 0;
+    dropLeadIn();
     m_streamStartKnown = false;
     m_stopRequested = false;
     m_frameStartKnown = false;
@@ -110,11 +109,13 @@ void FusionRawWriter::takeLeadIn(uint64_t apsStart)
         m_streamStartKnown = true;
     }
     for (size_t i = first; i < m_leadIn.size(); ++i) {
-        if (gather(m_leadIn[i].bytes)) {
-            m_full.push_back(std::move(m_chunk));
-            m_chunk = freshChunk();
-        }
+        gather(m_leadIn[i].bytes);
     }
+    dropLeadIn();
+}
+
+void FusionRawWriter::dropLeadIn()
+{
     m_leadIn.clear();
     m_leadInBytes = 0;
 }
@@ -122,7 +123,12 @@ void FusionRawWriter::takeLeadIn(uint64_t apsStart)
 bool FusionRawWriter::gather(const std::vector<uint8_t>& bytes)
 {
     m_chunk->insert(m_chunk->end(), bytes.begin(), bytes.end());
-    return m_chunk->size() > kChunkBytes;
+    if (m_chunk->size() <= kChunkBytes) {
+        return false;
+    }
+    m_full.push_back(std::move(m_chunk));
+    m_chunk = freshChunk();
+    return true;
 }
 
 void FusionRawWriter::push(const std::vector<uint8_t>& bytes)
@@ -151,8 +157,6 @@ void FusionRawWriter::push(const std::vector<uint8_t>& bytes)
         if (!gather(bytes)) {
             return;
         }
-        m_full.push_back(std::move(m_chunk));
-        m_chunk = freshChunk();
     }
     m_changed.notify_all();
 }
@@ -168,8 +172,7 @@ bool FusionRawWriter::stop()
         // held back for a first frame that never came does not.
         m_taking = false;
         m_leadingIn = false;
-        m_leadIn.clear();
-        m_leadInBytes = 0;
+        dropLeadIn();
         if (m_chunk && !m_chunk->empty()) {
             m_full.push_back(std::move(m_chunk));
         }

@@ -69,8 +69,10 @@ private:
         std::vector<uint8_t> bytes;
     };
 
-    // Appends to the chunk being gathered; true when that filled it (m_mutex held).
+    // Appends to the chunk being gathered and hands it to the writer once full; true when it did
+    // (m_mutex held).
     bool gather(const std::vector<uint8_t>& bytes);
+    void dropLeadIn(); // m_mutex held
     // Keeps the held-back buffers from the one in which the stream reached `apsStart` (m_mutex held).
     void takeLeadIn(uint64_t apsStart);
     void run();
